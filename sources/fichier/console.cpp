@@ -1,0 +1,136 @@
+#include "console.h"
+
+#include <poll.h>
+#include <signal.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include "flux.h"
+
+namespace vellumcast {
+
+namespace {
+
+// The terminal's settings while a key is read in raw mode, so that a signal
+// handler can put them back before the process stops or dies.
+struct termios g_normal;
+volatile sig_atomic_t g_brut = 0;
+int g_fd_brut = -1;
+
+void PasserEnBrut() {
+  struct termios brut = g_normal;
+  brut.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
+  brut.c_cc[VMIN] = 1;
+  brut.c_cc[VTIME] = 0;
+  tcsetattr(g_fd_brut, TCSAFLUSH, &brut);
+}
+
+void SurSignal(int sig);
+
+void Installer(int sig) {
+  struct sigaction sa {};
+  sa.sa_handler = SurSignal;
+  sigemptyset(&sa.sa_mask);
+  sigaction(sig, &sa, nullptr);
+}
+
+void SurSignal(int sig) {
+  if (g_brut) tcsetattr(g_fd_brut, TCSANOW, &g_normal);
+  signal(sig, SIG_DFL);
+  raise(sig);
+  // Back from a stop: the key is still awaited.
+  if (sig == SIGTSTP || sig == SIGTTIN || sig == SIGTTOU) {
+    Installer(sig);
+    if (g_brut) PasserEnBrut();
+  }
+}
+
+}  // namespace
+
+Console::Console(Lecteur* entree, Ecrivain* sortie, bool entree_terminal, bool sortie_terminal)
+    : entree_(entree),
+      sortie_(sortie),
+      entree_terminal_(entree_terminal),
+      sortie_terminal_(sortie_terminal) {}
+
+void Console::Preparer() {
+  if (!sortie_terminal_) return;
+  // Clear, home, light grey (colour 7).
+  sortie_->Ecrire("\x1b[2J\x1b[H\x1b[0;37m");
+}
+
+void Console::Ecrire(std::string_view texte) { sortie_->Ecrire(texte); }
+
+void Console::Ligne(std::string_view texte) {
+  if (sortie_terminal_) {
+    for (char c : texte) {
+      auto u = static_cast<unsigned char>(c);
+      bool controle = u < 32 || u == 127 || (u >= 128 && u < 160);
+      sortie_->Ecrire(controle ? '?' : c);
+    }
+  } else {
+    sortie_->Ecrire(texte);
+  }
+  sortie_->Ecrire("\r\n");
+}
+
+void Console::Vider() { sortie_->Vider(); }
+
+bool Console::LireLigne(std::string* ligne) {
+  Vider();
+  ligne->clear();
+  bool lu = false;
+  for (;;) {
+    int c = entree_->Octet();
+    if (c < 0) return lu;
+    lu = true;
+    if (c == '\n') break;
+    ligne->push_back(static_cast<char>(c));
+  }
+  // A carriage return before the line feed belongs to the line end.
+  if (!ligne->empty() && ligne->back() == '\r') ligne->pop_back();
+  return true;
+}
+
+bool Console::LireTouche(char* touche) {
+  Vider();
+  if (entree_terminal_) return LireToucheTerminal(touche);
+  int c = entree_->Octet();
+  if (c < 0) return false;
+  *touche = static_cast<char>(c);
+  // A scripted answer comes as a line: drop the rest of it.
+  while (c != '\n' && c >= 0) c = entree_->Octet();
+  return true;
+}
+
+bool Console::LireToucheTerminal(char* touche) {
+  int fd = entree_->fd();
+  if (tcgetattr(fd, &g_normal) != 0) {
+    // Not a terminal after all: read it as a scripted answer.
+    entree_terminal_ = false;
+    return LireTouche(touche);
+  }
+  g_fd_brut = fd;
+  for (int sig : {SIGINT, SIGTERM, SIGTSTP, SIGHUP, SIGQUIT}) Installer(sig);
+  // Whatever was typed ahead belongs to no key.
+  entree_->OublierAvance();
+  g_brut = 1;
+  PasserEnBrut();
+  int c = entree_->Octet();
+  // The rest of a key of several bytes (an arrow's escape sequence, an
+  // accented letter) arrives at once: drop it so it never reaches a name.
+  entree_->OublierAvance();
+  struct pollfd p = {fd, POLLIN, 0};
+  char jeter[64];
+  while (poll(&p, 1, 30) > 0 && (p.revents & POLLIN) != 0) {
+    if (read(fd, jeter, sizeof jeter) <= 0) break;
+  }
+  tcsetattr(fd, TCSAFLUSH, &g_normal);
+  g_brut = 0;
+  for (int sig : {SIGINT, SIGTERM, SIGTSTP, SIGHUP, SIGQUIT}) signal(sig, SIG_DFL);
+  if (c < 0) return false;
+  *touche = static_cast<char>(c);
+  return true;
+}
+
+}  // namespace vellumcast

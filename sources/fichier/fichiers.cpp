@@ -1,0 +1,186 @@
+#include "fichiers.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "console.h"
+
+namespace vellumcast {
+
+void Source::SauterLigne() {
+  if (END_OF_LINE) return;
+  for (;;) {
+    ++lectures_;
+    std::string_view d = lecteur_->Disponible();
+    if (d.empty()) return;
+    // The line ends at its line feed; a code 26 before it is the end of the input.
+    const char* lf = static_cast<const char*>(std::memchr(d.data(), '\n', d.size()));
+    size_t jusqua = lf != nullptr ? static_cast<size_t>(lf - d.data()) : d.size();
+    const char* fin = static_cast<const char*>(std::memchr(d.data(), kFinEntree, jusqua));
+    if (fin != nullptr) {
+      size_t n = static_cast<size_t>(fin - d.data());
+      if (n > 0) vide_ = false;
+      lecteur_->Avancer(n);
+      return;
+    }
+    vide_ = false;
+    if (lf != nullptr) {
+      lecteur_->Avancer(jusqua + 1);
+      END_OF_LINE = true;
+      return;
+    }
+    lecteur_->Avancer(d.size());
+  }
+}
+
+Statut RepertoireCourant::CreerSansLien(const std::string& nom, Erreurs* erreurs,
+                                        std::unique_ptr<Ecrivain>* ecrivain) {
+  int fd = ::open(nom.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    // A link planted under a fixed name is refused like any denied access.
+    if (errno == ELOOP) return Statut::FichierCode(kAccesRefuse, nom);
+    return Statut::Fichier(Operation::kOuverture, errno, nom);
+  }
+  *ecrivain = std::make_unique<Ecrivain>(erreurs, nom, fd, true);
+  return Statut();
+}
+
+Statut RepertoireCourant::Effacer(const std::string& nom) {
+  if (::unlink(nom.c_str()) == 0 || errno == ENOENT) return Statut();
+  return Statut::Fichier(Operation::kOuverture, errno, nom);
+}
+
+Statut RepertoireMemoire::CreerSansLien(const std::string& nom, Erreurs* erreurs,
+                                        std::unique_ptr<Ecrivain>* ecrivain) {
+  Poser(nom, "");
+  for (auto& [n, contenu] : fichiers_) {
+    if (n == nom) *ecrivain = std::make_unique<Ecrivain>(erreurs, nom, contenu.get());
+  }
+  return Statut();
+}
+
+Statut RepertoireMemoire::Effacer(const std::string& nom) {
+  std::erase_if(fichiers_, [&](const auto& f) { return f.first == nom; });
+  return Statut();
+}
+
+const std::string* RepertoireMemoire::Contenu(const std::string& nom) const {
+  for (const auto& [n, contenu] : fichiers_) {
+    if (n == nom) return contenu.get();
+  }
+  return nullptr;
+}
+
+void RepertoireMemoire::Poser(const std::string& nom, std::string contenu) {
+  for (auto& [n, c] : fichiers_) {
+    if (n == nom) {
+      *c = std::move(contenu);
+      return;
+    }
+  }
+  fichiers_.emplace_back(nom, std::make_unique<std::string>(std::move(contenu)));
+}
+
+std::string Developper(const std::string& nom) {
+  struct stat brut;
+  if (nom.empty() || nom.find('\0') != std::string::npos || ::stat(nom.c_str(), &brut) != 0) {
+    return nom;
+  }
+  std::string absolu = nom;
+  if (nom[0] != '/') {
+    std::error_code ec;
+    std::filesystem::path courant = std::filesystem::current_path(ec);
+    if (ec) return nom;
+    absolu = courant.string();
+    if (absolu.back() != '/') absolu += '/';
+    absolu += nom;
+  }
+  // Normalising "a/../b" is only right when "a" is no link: check it is the same file.
+  std::string normal = std::filesystem::path(absolu).lexically_normal().string();
+  struct stat a, n;
+  if (::stat(absolu.c_str(), &a) == 0 && ::stat(normal.c_str(), &n) == 0 && a.st_dev == n.st_dev &&
+      a.st_ino == n.st_ino) {
+    return normal;
+  }
+  return absolu;
+}
+
+std::string NomResultat(const std::string& fic1name) {
+  size_t barre = fic1name.rfind('/');
+  std::string reste = barre == std::string::npos ? fic1name : fic1name.substr(barre + 1);
+  size_t point = reste.rfind('.');
+  if (point != std::string::npos) reste.resize(point);
+  return reste + ".ics";
+}
+
+namespace {
+
+// Opens `nom` for reading; -1 when it cannot be read as a file.
+int OuvrirEntree(const std::string& nom) {
+  if (nom.find('\0') != std::string::npos) return -1;
+  int fd = ::open(nom.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return -1;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+constexpr std::string_view kFinConsole = "\r\nNo input file given\r\n";
+
+}  // namespace
+
+Choix GETINPUTFILE(const std::string* argument, Console* console, Erreurs* erreurs,
+                   Entree* entree, Statut* statut) {
+  for (;;) {
+    std::string nom;
+    if (argument == nullptr) {
+      console->Ecrire("Input file name : ");
+      if (!console->LireLigne(&nom)) {
+        console->Ecrire(kFinConsole);
+        return Choix::kSansEntree;
+      }
+    } else {
+      nom = *argument;
+    }
+    nom = Developper(nom);
+    if (nom.empty()) {
+      // An empty name reads the documents from standard input.
+      entree->FIC1NAME.clear();
+      entree->PATH.clear();
+      entree->fichier.reset();
+      return Choix::kOuvert;
+    }
+    int fd = OuvrirEntree(nom);
+    if (fd < 0) {
+      console->Ecrire("Input file not found. Abort ? [Y/N] : ");
+      char touche = 0;
+      if (!console->LireTouche(&touche)) {
+        console->Ecrire(kFinConsole);
+        return Choix::kSansEntree;
+      }
+      console->Ecrire("\r\n");
+      if (touche == 'Y' || touche == 'y') return Choix::kAbandon;
+      continue;
+    }
+    entree->FIC1NAME = nom;
+    size_t barre = nom.rfind('/');
+    entree->PATH = barre == std::string::npos ? std::string() : nom.substr(0, barre + 1);
+    entree->fichier = std::make_unique<Lecteur>(erreurs, nom, fd, true);
+    if (!entree->PATH.empty() && ::chdir(entree->PATH.c_str()) != 0) {
+      *statut = Statut::Fichier(Operation::kOuverture, errno, entree->PATH);
+      return Choix::kErreur;
+    }
+    return Choix::kOuvert;
+  }
+}
+
+}  // namespace vellumcast

@@ -1,0 +1,144 @@
+#include "flux.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace vellumcast {
+
+Lecteur::Lecteur(Erreurs* erreurs, std::string nom, int fd, bool proprietaire)
+    : erreurs_(erreurs),
+      nom_(std::move(nom)),
+      fd_(fd),
+      proprietaire_(proprietaire),
+      possede_(new char[kTailleTampon]),
+      tampon_(possede_.get()) {}
+
+Lecteur::Lecteur(Erreurs* erreurs, std::string_view texte)
+    : erreurs_(erreurs), fini_(true), possede_(new char[texte.size() + 1]) {
+  tampon_ = possede_.get();
+  texte.copy(tampon_, texte.size());
+  fin_ = texte.size();
+}
+
+Lecteur::~Lecteur() {
+  if (proprietaire_ && fd_ >= 0) ::close(fd_);
+}
+
+bool Lecteur::Remplir() {
+  if (fini_ || fd_ < 0) return false;
+  if (erreurs_ != nullptr && erreurs_->echec()) return false;
+  for (;;) {
+    ssize_t n = ::read(fd_, tampon_, kTailleTampon);
+    if (n > 0) {
+      pos_ = 0;
+      fin_ = static_cast<size_t>(n);
+      return true;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && erreurs_ != nullptr) {
+      erreurs_->Signaler(Statut::Fichier(Operation::kLecture, errno, nom_));
+    }
+    // A terminal may deliver more after an end of file; a file does not.
+    if (!::isatty(fd_)) fini_ = true;
+    pos_ = fin_ = 0;
+    return false;
+  }
+}
+
+bool Lecteur::Fermer() {
+  bool ok = true;
+  if (proprietaire_ && fd_ >= 0) ok = ::close(fd_) == 0;
+  proprietaire_ = false;
+  fd_ = -1;
+  fini_ = true;
+  pos_ = fin_ = 0;
+  return ok;
+}
+
+Ecrivain::Ecrivain(Erreurs* erreurs, std::string nom, int fd, bool proprietaire)
+    : erreurs_(erreurs),
+      nom_(std::move(nom)),
+      fd_(fd),
+      proprietaire_(proprietaire),
+      tampon_(new char[kTailleTampon]) {}
+
+Ecrivain::Ecrivain(Erreurs* erreurs, std::string nom, std::string* cible)
+    : erreurs_(erreurs), nom_(std::move(nom)), cible_(cible), tampon_(new char[kTailleTampon]) {}
+
+Ecrivain::~Ecrivain() { Fermer(); }
+
+void Ecrivain::EchouerApres(size_t octets, int errnum) {
+  limite_ = octets;
+  errno_limite_ = errnum;
+}
+
+void Ecrivain::EcrireLong(std::string_view s) {
+  Vider();
+  if (s.size() >= kTailleTampon) {
+    Envoyer(s.data(), s.size());
+    return;
+  }
+  s.copy(tampon_.get(), s.size());
+  n_ = s.size();
+}
+
+bool Ecrivain::Envoyer(const char* p, size_t n) {
+  if (echec_) return false;
+  while (n > 0) {
+    size_t morceau = n;
+    int erreur = 0;
+    if (ecrits_ + morceau > limite_) {
+      morceau = limite_ - ecrits_;
+      erreur = errno_limite_;
+    }
+    ssize_t k = static_cast<ssize_t>(morceau);
+    if (cible_ != nullptr) {
+      cible_->append(p, morceau);
+    } else if (morceau > 0) {
+      k = ::write(fd_, p, morceau);
+      if (k < 0 && errno == EINTR) continue;
+      if (k < 0) erreur = errno;
+    }
+    if (k > 0) {
+      p += k;
+      n -= static_cast<size_t>(k);
+      ecrits_ += static_cast<size_t>(k);
+      continue;
+    }
+    if (erreur == 0) erreur = EIO;
+    echec_ = true;
+    if (erreurs_ != nullptr) {
+      erreurs_->Signaler(Statut::Fichier(Operation::kEcriture, erreur, nom_));
+    }
+    return false;
+  }
+  return true;
+}
+
+bool Ecrivain::Vider() {
+  size_t n = n_;
+  n_ = 0;
+  if (n > 0) Envoyer(tampon_.get(), n);
+  return !echec_;
+}
+
+bool Ecrivain::Fermer() {
+  if (ferme_) return !echec_;
+  ferme_ = true;
+  Vider();
+  if (proprietaire_ && fd_ >= 0) {
+    if (::close(fd_) != 0 && !echec_) {
+      echec_ = true;
+      if (erreurs_ != nullptr) {
+        erreurs_->Signaler(Statut::Fichier(Operation::kEcriture, errno, nom_));
+      }
+    }
+  }
+  proprietaire_ = false;
+  return !echec_;
+}
+
+}  // namespace vellumcast

@@ -1,0 +1,3 @@
+#include "programme.h"
+
+int main(int argc, char** argv) { return vellumcast::Programme(argc, argv); }

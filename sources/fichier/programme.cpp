@@ -1,0 +1,157 @@
+#include "programme.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <string>
+
+#include "chaines.h"
+#include "console.h"
+#include "fichiers.h"
+#include "flux.h"
+#include "vellumcast.h"
+
+namespace vellumcast {
+
+namespace {
+
+// Standard descriptors closed at start are opened on /dev/null, so that no
+// file the program opens takes their place.
+void OuvrirDescripteursStandard() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
+      int n = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+      if (n >= 0 && n != fd) {
+        ::dup2(n, fd);
+        ::close(n);
+      }
+    }
+  }
+}
+
+// Everything the run has open, for the stop to flush.
+struct Fichiers {
+  Console* console = nullptr;
+  Ecrivain* journal = nullptr;
+  Ecrivain* resultat = nullptr;
+};
+
+// The run-time error stop: flushes the result file, the trace log and standard
+// output, writes "Runtime error N" (and the file's name) and ends with status N.
+[[noreturn]] void ArretErreur(const Statut& statut, const Fichiers& f) {
+  if (f.resultat != nullptr) f.resultat->Vider();
+  if (f.journal != nullptr) f.journal->Vider();
+  f.console->Vider();
+  f.console->Ecrire(statut.Message());
+  f.console->Ecrire("\r\n");
+  f.console->Vider();
+  std::exit(statut.code());
+}
+
+// Creates (or empties) `nom` for writing.
+Statut Creer(const std::string& nom, Erreurs* erreurs, std::unique_ptr<Ecrivain>* ecrivain) {
+  int fd = ::open(nom.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return Statut::Fichier(Operation::kOuverture, errno, nom);
+  *ecrivain = std::make_unique<Ecrivain>(erreurs, nom, fd, true);
+  return Statut();
+}
+
+// The first name the run would create, empty or erase that is the input
+// itself; empty when there is none.
+std::string NomQuiEstLEntree(int fd_entree, const std::string& nom_resultat) {
+  struct stat entree;
+  if (::fstat(fd_entree, &entree) != 0) return {};
+  for (const std::string& nom : {std::string(kNomJournal), nom_resultat, std::string(kNomIcal),
+                                 std::string(kNomRdv), std::string(kNomDatesDebut),
+                                 std::string(kNomDatesFin), std::string(kNomDonnees)}) {
+    struct stat st;
+    if (::stat(nom.c_str(), &st) == 0 && st.st_dev == entree.st_dev &&
+        st.st_ino == entree.st_ino) {
+      return nom;
+    }
+  }
+  return {};
+}
+
+}  // namespace
+
+int Programme(int argc, char** argv) {
+  OuvrirDescripteursStandard();
+  ::signal(SIGPIPE, SIG_IGN);
+
+  Erreurs erreurs;
+  Lecteur entree_std(&erreurs, "", 0, false);
+  Ecrivain sortie_std(&erreurs, "", 1, false);
+  Console console(&entree_std, &sortie_std, ::isatty(0) == 1, ::isatty(1) == 1);
+  Fichiers f;
+  f.console = &console;
+
+  console.Preparer();
+  Trace trace(&erreurs, &console);
+  trace.TRACE = true;
+
+  std::string argument;
+  const std::string* nom = nullptr;
+  if (argc > 1) {
+    argument = argv[1];
+    nom = &argument;
+  }
+  Entree entree;
+  Statut statut;
+  switch (GETINPUTFILE(nom, &console, &erreurs, &entree, &statut)) {
+    case Choix::kAbandon:
+      console.Vider();
+      return kSortieOk;
+    case Choix::kSansEntree:
+      console.Vider();
+      return kSansEntree;
+    case Choix::kErreur:
+      ArretErreur(statut, f);
+    case Choix::kOuvert:
+      break;
+  }
+  Lecteur* lecteur = entree.fichier ? entree.fichier.get() : &entree_std;
+
+  const std::string nom_resultat = NomResultat(entree.FIC1NAME);
+  std::string collision = NomQuiEstLEntree(lecteur->fd(), nom_resultat);
+  if (!collision.empty()) ArretErreur(Statut::FichierCode(kAccesRefuse, collision), f);
+
+  std::unique_ptr<Ecrivain> journal;
+  statut = Creer(kNomJournal, &erreurs, &journal);
+  if (!statut.ok()) ArretErreur(statut, f);
+  f.journal = journal.get();
+  trace.LOGFILE = journal.get();
+
+  std::unique_ptr<Ecrivain> resultat;
+  statut = Creer(nom_resultat, &erreurs, &resultat);
+  if (!statut.ok()) ArretErreur(statut, f);
+  f.resultat = resultat.get();
+
+  Source source(lecteur);
+  Resultat result(resultat.get(), &erreurs);
+  RepertoireCourant repertoire;
+  Conversion conversion(&source, &result, &trace, &repertoire, &erreurs);
+  conversion.Prologue();
+  conversion.Documents();
+  conversion.EffacerBrouillons();
+  if (erreurs.echec()) ArretErreur(erreurs.statut(), f);
+
+  journal->Fermer();
+  if (erreurs.echec()) ArretErreur(erreurs.statut(), f);
+  if (entree.fichier && !entree.fichier->Fermer()) {
+    ArretErreur(Statut::Fichier(Operation::kLecture, errno, entree.FIC1NAME), f);
+  }
+  conversion.FinCalendrier();
+  resultat->Fermer();
+  if (erreurs.echec()) ArretErreur(erreurs.statut(), f);
+  console.Ecrire("Fichier source termine\r\n");
+  console.Vider();
+  if (erreurs.echec()) ArretErreur(erreurs.statut(), f);
+  return kSortieOk;
+}
+
+}  // namespace vellumcast

@@ -1,0 +1,121 @@
+#include "tampon.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "chaines.h"
+#include "flux.h"
+
+namespace vellumcast {
+
+namespace {
+constexpr size_t kMorceau = 1 << 16;
+constexpr const char* kNomTemporaire = "(temporary file)";
+}  // namespace
+
+Tampon::Tampon(Erreurs* erreurs, size_t limite)
+    : erreurs_(erreurs), limite_(std::max<size_t>(limite, 1)) {}
+
+Tampon::~Tampon() {
+  if (fichier_ != nullptr) std::fclose(fichier_);
+}
+
+void Tampon::Vider() {
+  mem_.clear();
+  lu_ = 0;
+  morceau_.clear();
+  if (fichier_ != nullptr && sur_disque_ > 0) {
+    if (::ftruncate(fileno(fichier_), 0) != 0) {
+      erreurs_->Signaler(Statut::Fichier(Operation::kEcriture, errno, kNomTemporaire));
+    }
+  }
+  sur_disque_ = 0;
+}
+
+void Tampon::Deborder() {
+  if (erreurs_->echec()) {
+    mem_.clear();
+    return;
+  }
+  if (fichier_ == nullptr) {
+    fichier_ = std::tmpfile();
+    if (fichier_ == nullptr) {
+      erreurs_->Signaler(Statut::Fichier(Operation::kOuverture, errno, kNomTemporaire));
+      mem_.clear();
+      return;
+    }
+    // Once on disk, memory only gathers a piece at a time.
+    limite_ = kMorceau;
+  }
+  const char* p = mem_.data();
+  size_t n = mem_.size();
+  while (n > 0) {
+    ssize_t k = ::pwrite(fileno(fichier_), p, n, static_cast<off_t>(sur_disque_));
+    if (k < 0 && errno == EINTR) continue;
+    if (k <= 0) {
+      erreurs_->Signaler(
+          Statut::Fichier(Operation::kEcriture, k < 0 ? errno : ENOSPC, kNomTemporaire));
+      break;
+    }
+    p += k;
+    n -= static_cast<size_t>(k);
+    sur_disque_ += static_cast<size_t>(k);
+  }
+  mem_.clear();
+}
+
+std::string_view Tampon::Lire(size_t pos) {
+  if (pos >= sur_disque_) return std::string_view(mem_).substr(pos - sur_disque_);
+  if (pos < debut_morceau_ || pos >= debut_morceau_ + morceau_.size()) {
+    morceau_.resize(std::min(kMorceau, sur_disque_ - pos));
+    size_t fait = 0;
+    while (fait < morceau_.size()) {
+      ssize_t k = ::pread(fileno(fichier_), morceau_.data() + fait, morceau_.size() - fait,
+                          static_cast<off_t>(pos + fait));
+      if (k < 0 && errno == EINTR) continue;
+      if (k <= 0) {
+        erreurs_->Signaler(Statut::Fichier(Operation::kLecture, k < 0 ? errno : EIO, kNomTemporaire));
+        morceau_.clear();
+        return {};
+      }
+      fait += static_cast<size_t>(k);
+    }
+    debut_morceau_ = pos;
+  }
+  return std::string_view(morceau_).substr(pos - debut_morceau_);
+}
+
+void Tampon::CopierVers(Ecrivain* ecrivain) {
+  size_t pos = 0;
+  while (pos < size()) {
+    std::string_view d = Lire(pos);
+    if (d.empty()) return;
+    ecrivain->Ecrire(d);
+    pos += d.size();
+  }
+}
+
+bool Tampon::LigneSuivante(CHAINE* ligne) {
+  ligne->Vider();
+  if (lu_ >= size()) return false;
+  while (lu_ < size()) {
+    std::string_view d = Lire(lu_);
+    if (d.empty()) return false;
+    size_t fin = d.find('\n');
+    std::string_view partie = d.substr(0, fin);
+    for (char c : partie) {
+      if (c != ' ' && c != '\r') ligne->Ajouter(c);
+    }
+    lu_ += partie.size();
+    if (fin != std::string_view::npos) {
+      ++lu_;
+      break;
+    }
+  }
+  return true;
+}
+
+}  // namespace vellumcast

@@ -1,0 +1,63 @@
+// A byte buffer that moves to an anonymous temporary file past a bound, so
+// that a huge body or date list never has to fit in memory.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "statut.h"
+
+namespace vellumcast {
+
+class CHAINE;
+class Ecrivain;
+
+class Tampon {
+ public:
+  static constexpr size_t kLimiteParDefaut = 1 << 20;
+
+  explicit Tampon(Erreurs* erreurs, size_t limite = kLimiteParDefaut);
+  ~Tampon();
+  Tampon(const Tampon&) = delete;
+  Tampon& operator=(const Tampon&) = delete;
+
+  void Ajouter(char c) {
+    mem_.push_back(c);
+    if (mem_.size() >= limite_) Deborder();
+  }
+  void Ajouter(std::string_view s) {
+    mem_.append(s);
+    if (mem_.size() >= limite_) Deborder();
+  }
+  // Empties the buffer; the next reading starts from its beginning.
+  void Vider();
+  size_t size() const { return sur_disque_ + mem_.size(); }
+  bool empty() const { return size() == 0; }
+  bool deborde() const { return fichier_ != nullptr; }
+
+  // Writes the whole content to `ecrivain`.
+  void CopierVers(Ecrivain* ecrivain);
+
+  // Line by line reading: lines end with a line feed; blanks are dropped.
+  void Rembobiner() { lu_ = 0; }
+  // The next line into `*ligne`, blanks left out; false when none is left.
+  bool LigneSuivante(CHAINE* ligne);
+
+ private:
+  void Deborder();
+  // The bytes at offset `pos` onwards, as many as are at hand.
+  std::string_view Lire(size_t pos);
+
+  Erreurs* erreurs_;
+  size_t limite_;
+  std::string mem_;         // the bytes after those on disk
+  std::FILE* fichier_ = nullptr;
+  size_t sur_disque_ = 0;   // bytes written to the file
+  size_t lu_ = 0;           // reading position
+  std::string morceau_;     // a piece of the file read back
+  size_t debut_morceau_ = 0;
+};
+
+}  // namespace vellumcast

@@ -1,0 +1,144 @@
+// The start and end date lists, and the recurrence they show.
+#include "vellumcast.h"
+
+namespace vellumcast {
+
+namespace {
+
+bool UnChiffre(const CHAINE& champ) { return champ.size() == 1 && ISAFIGURE(champ[0]); }
+
+// A field of the time part, on two digits.
+void AjouterDeuxChiffres(std::string_view champ, CHAINE* date) {
+  if (champ.size() == 1) date->Ajouter('0');
+  date->Ajouter(champ);
+}
+
+// Whether `temps` is two or three colon-separated fields of one or two digits.
+bool HeureReguliere(std::string_view temps) {
+  int champs = 0;
+  size_t debut = 0;
+  for (;;) {
+    size_t fin = temps.find(':', debut);
+    std::string_view champ = temps.substr(debut, fin == std::string_view::npos ? fin : fin - debut);
+    if (champ.empty() || champ.size() > 2) return false;
+    for (char c : champ) {
+      if (!ISAFIGURE(c)) return false;
+    }
+    ++champs;
+    if (fin == std::string_view::npos) break;
+    debut = fin + 1;
+  }
+  return champs == 2 || champs == 3;
+}
+
+}  // namespace
+
+void Conversion::EcrireDate(const CHAINE& jour, const CHAINE& mois, const CHAINE& annee,
+                            std::string_view temps_brut, const CHAINE& temps_sans_deux_points,
+                            Tampon* liste) {
+  CHAINE date(annee);
+  if (UnChiffre(mois)) date.Ajouter('0');
+  date.Ajouter(mois);
+  if (UnChiffre(jour)) date.Ajouter('0');
+  date.Ajouter(jour);
+  date.Ajouter('T');
+  if (HeureReguliere(temps_brut)) {
+    int champs = 0;
+    size_t debut = 0;
+    for (;;) {
+      size_t fin = temps_brut.find(':', debut);
+      AjouterDeuxChiffres(temps_brut.substr(debut, fin == std::string_view::npos ? fin : fin - debut),
+                          &date);
+      ++champs;
+      if (fin == std::string_view::npos) break;
+      debut = fin + 1;
+    }
+    if (champs == 2) date.Ajouter("00");
+  } else {
+    date.Ajouter(temps_sans_deux_points);
+  }
+  liste->Ajouter(date.vue());
+  liste->Ajouter('\n');
+}
+
+void Conversion::RECUPERER_DATES(int i) {
+  Tampon* liste = i == 0 ? &dates_debut_ : &dates_fin_;
+  (i == 0 ? a_dates_debut_ : a_dates_fin_) = true;
+  liste->Vider();
+  char c = 0;
+  // The list lies on its item line: reading stops at its line end and at the
+  // end of the input, and a date cut short by either is not written.
+  auto lire = [&] {
+    if (source_->AtEnd()) return false;
+    c = source_->NEXTCAR();
+    return !source_->END_OF_LINE;
+  };
+  do {
+    if (!lire()) return;
+  } while (c == ' ');
+  CHAINE jour, mois, annee, temps;
+  // A time part longer than "hh:mm:ss" is written as read: keep just enough to judge it.
+  constexpr size_t kTempsJuge = 9;
+  char brut[kTempsJuge];
+  for (;;) {
+    jour.Vider();
+    mois.Vider();
+    annee.Vider();
+    temps.Vider();
+    do {
+      jour.Ajouter(c);
+      if (!lire()) return;
+    } while (c != '/');
+    if (!lire()) return;
+    do {
+      mois.Ajouter(c);
+      if (!lire()) return;
+    } while (c != '/');
+    if (!lire()) return;
+    do {
+      annee.Ajouter(c);
+      if (!lire()) return;
+    } while (c != ' ');
+    if (!lire()) return;
+    // The time part: its first character whatever it is, then up to a comma,
+    // a blank, the line end or the end of the input.
+    size_t n_brut = 0;
+    char fin = 0;
+    for (;;) {
+      if (n_brut < kTempsJuge) brut[n_brut++] = c;
+      if (c != ':') temps.Ajouter(c);
+      if (source_->AtEnd()) break;
+      c = source_->NEXTCAR();
+      if (source_->END_OF_LINE) {
+        fin = '\n';
+        break;
+      }
+      if (c == ',' || c == ' ') {
+        fin = c;
+        break;
+      }
+    }
+    if (fin == ',') RDV_RECURRENT = true;
+    std::string_view temps_brut(brut, n_brut);
+    if (n_brut == kTempsJuge) temps_brut = {};  // too long for "hh:mm:ss"
+    EcrireDate(jour, mois, annee, temps_brut, temps, liste);
+    if (fin != ',' && fin != ' ') return;
+    do {
+      if (!lire()) return;
+    } while (c == ' ');
+  }
+}
+
+void Conversion::CHERCHER_RECURRENCE() {
+  char c = 0;
+  if (!source_->END_OF_LINE) {
+    while (!source_->AtEnd()) {
+      c = source_->NEXTCAR();
+      if (c == ',' || source_->END_OF_LINE) break;
+    }
+  }
+  if (c == ',' && !source_->END_OF_LINE) RDV_RECURRENT = true;
+  SAUTER_LIGNE();
+}
+
+}  // namespace vellumcast
