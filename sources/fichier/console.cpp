@@ -72,6 +72,9 @@ void Console::Ligne(std::string_view texte) {
     sortie_->Ecrire(texte);
   }
   sortie_->Ecrire("\r\n");
+  // A user watching the screen sees each line as it comes; a redirected
+  // output is written in large blocks.
+  if (sortie_terminal_) sortie_->Vider();
 }
 
 void Console::Vider() { sortie_->Vider(); }
