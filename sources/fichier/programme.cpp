@@ -8,11 +8,13 @@
 #include <cerrno>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
 #include "chaines.h"
 #include "console.h"
 #include "fichiers.h"
 #include "flux.h"
+#include "options.h"
 #include "vellumcast.h"
 
 namespace vellumcast {
@@ -65,16 +67,24 @@ Statut Creer(const std::string& nom, Erreurs* erreurs, std::unique_ptr<Ecrivain>
 std::string NomQuiEstLEntree(int fd_entree, const std::string& nom_resultat) {
   struct stat entree;
   if (::fstat(fd_entree, &entree) != 0) return {};
-  for (const std::string& nom : {std::string(kNomJournal), nom_resultat, std::string(kNomIcal),
-                                 std::string(kNomRdv), std::string(kNomDatesDebut),
-                                 std::string(kNomDatesFin), std::string(kNomDonnees)}) {
+  for (const std::string& nom :
+       {std::string(kNomJournal), nom_resultat, std::string(kNomIcal), std::string(kNomRdv),
+        std::string(kNomDatesDebut), std::string(kNomDatesFin), std::string(kNomDonnees)}) {
     struct stat st;
-    if (::stat(nom.c_str(), &st) == 0 && st.st_dev == entree.st_dev &&
-        st.st_ino == entree.st_ino) {
+    if (::stat(nom.c_str(), &st) == 0 && st.st_dev == entree.st_dev && st.st_ino == entree.st_ino) {
       return nom;
     }
   }
   return {};
+}
+
+// Writes `texte` to descriptor `fd` alone, before any console is set up.
+// False when the write failed.
+bool EcrireSeul(int fd, std::string_view texte) {
+  Erreurs erreurs;
+  Ecrivain ecrivain(&erreurs, "", fd, false);
+  ecrivain.Ecrire(texte);
+  return ecrivain.Vider();
 }
 
 }  // namespace
@@ -82,6 +92,19 @@ std::string NomQuiEstLEntree(int fd_entree, const std::string& nom_resultat) {
 int Programme(int argc, char** argv) {
   OuvrirDescripteursStandard();
   ::signal(SIGPIPE, SIG_IGN);
+
+  // The command line is read before the console is touched: help, version and
+  // usage errors leave the screen as it was.
+  const LigneDeCommande ligne = LireLigneDeCommande(argc, argv);
+  if (!ligne.erreur.empty()) {
+    EcrireSeul(2, "vellumcast: " + ligne.erreur + "\nTry 'vellumcast --help'.\n");
+    return kUsage;
+  }
+  if (ligne.aide || ligne.version) {
+    if (EcrireSeul(1, ligne.aide ? TexteAide() : TexteVersion())) return kSortieOk;
+    EcrireSeul(2, "vellumcast: cannot write to standard output\n");
+    return kErreurEcriture;
+  }
 
   Erreurs erreurs;
   Lecteur entree_std(&erreurs, "", 0, false);
@@ -94,12 +117,7 @@ int Programme(int argc, char** argv) {
   Trace trace(&erreurs, &console);
   trace.TRACE = true;
 
-  std::string argument;
-  const std::string* nom = nullptr;
-  if (argc > 1) {
-    argument = argv[1];
-    nom = &argument;
-  }
+  const std::string* nom = ligne.nom ? &*ligne.nom : nullptr;
   Entree entree;
   Statut statut;
   switch (GETINPUTFILE(nom, &console, &erreurs, &entree, &statut)) {
@@ -134,7 +152,9 @@ int Programme(int argc, char** argv) {
   Source source(lecteur);
   Resultat result(resultat.get(), &erreurs);
   RepertoireCourant repertoire;
-  Conversion conversion(&source, &result, &trace, &repertoire, &erreurs);
+  Options options;
+  options.annee_limite = ligne.annee_limite;
+  Conversion conversion(&source, &result, &trace, &repertoire, &erreurs, options);
   conversion.Prologue();
   conversion.Documents();
   conversion.EffacerBrouillons();

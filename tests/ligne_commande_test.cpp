@@ -1,0 +1,326 @@
+// The command line end to end: the program run as a process in a temporary
+// directory, and the year limit through an in-memory conversion.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "console.h"
+#include "options.h"
+#include "vellumcast.h"
+
+namespace vellumcast {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Execution {
+  int statut = -1;
+  std::string sortie;
+  std::string erreur;
+};
+
+std::string Lire(const fs::path& chemin) {
+  std::ifstream f(chemin, std::ios::binary);
+  std::ostringstream o;
+  o << f.rdbuf();
+  return o.str();
+}
+
+void Ecrire(const fs::path& chemin, const std::string& contenu) {
+  std::ofstream f(chemin, std::ios::binary);
+  f << contenu;
+}
+
+// A fresh empty directory, removed with everything in it at the end of the test.
+class Dossier {
+ public:
+  Dossier() {
+    std::string modele = (fs::temp_directory_path() / "vellumcast-cli-XXXXXX").string();
+    chemin_ = ::mkdtemp(modele.data());
+  }
+  ~Dossier() { fs::remove_all(chemin_); }
+  const fs::path& chemin() const { return chemin_; }
+  // The names the directory holds, sorted.
+  std::vector<std::string> Noms() const {
+    std::vector<std::string> noms;
+    for (const auto& e : fs::directory_iterator(chemin_)) noms.push_back(e.path().filename());
+    std::sort(noms.begin(), noms.end());
+    return noms;
+  }
+
+ private:
+  fs::path chemin_;
+};
+
+// Runs the program with `args` in `dossier`, standard input read from `entree`,
+// standard output into `sortie_vers` when given (else captured).
+Execution Lancer(const Dossier& dossier, std::vector<std::string> args,
+                 const std::string& entree = "", const char* sortie_vers = nullptr) {
+  const fs::path in =
+      dossier.chemin().parent_path() / (dossier.chemin().filename().string() + ".in");
+  const fs::path out =
+      dossier.chemin().parent_path() / (dossier.chemin().filename().string() + ".out");
+  const fs::path err =
+      dossier.chemin().parent_path() / (dossier.chemin().filename().string() + ".err");
+  Ecrire(in, entree);
+  args.insert(args.begin(), VELLUMCAST_BINAIRE);
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    if (::chdir(dossier.chemin().c_str()) != 0) ::_exit(120);
+    int fd0 = ::open(in.c_str(), O_RDONLY);
+    int fd1 = ::open(sortie_vers != nullptr ? sortie_vers : out.c_str(),
+                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int fd2 = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd0 < 0 || fd1 < 0 || fd2 < 0) ::_exit(121);
+    ::dup2(fd0, 0);
+    ::dup2(fd1, 1);
+    ::dup2(fd2, 2);
+    ::execv(argv[0], argv.data());
+    ::_exit(122);
+  }
+  Execution e;
+  int statut = 0;
+  ::waitpid(pid, &statut, 0);
+  e.statut = WIFEXITED(statut) ? WEXITSTATUS(statut) : 128 + WTERMSIG(statut);
+  if (sortie_vers == nullptr) e.sortie = Lire(out);
+  e.erreur = Lire(err);
+  fs::remove(in);
+  fs::remove(out);
+  fs::remove(err);
+  return e;
+}
+
+TEST(LigneDeCommandeProgrammeTest, HelpPrintsUsageWithoutDialogueOrFile) {
+  Dossier d;
+  // A name waiting on standard input would be taken by a dialogue that opened.
+  Ecrire(d.chemin() / "agenda.txt", "Subject:x\n");
+  Execution e = Lancer(d, {"--help"}, "agenda.txt\n");
+  EXPECT_EQ(e.statut, 0);
+  EXPECT_EQ(e.sortie, TexteAide());
+  EXPECT_EQ(e.erreur, "");
+  EXPECT_EQ(d.Noms(), std::vector<std::string>{"agenda.txt"});
+}
+
+TEST(LigneDeCommandeProgrammeTest, VersionPrintsOneLineWithoutDialogueOrFile) {
+  Dossier d;
+  Execution e = Lancer(d, {"--version", "agenda.txt"}, "agenda.txt\n");
+  EXPECT_EQ(e.statut, 0);
+  EXPECT_EQ(e.sortie, "vellumcast " VELLUMCAST_VERSION "\n");
+  EXPECT_EQ(e.erreur, "");
+  EXPECT_TRUE(d.Noms().empty());
+}
+
+TEST(LigneDeCommandeProgrammeTest, UsageErrorsExit64WithTheMessageOnStandardError) {
+  struct Cas {
+    std::vector<std::string> args;
+    const char* message;
+  } cas[] = {
+      {{"--bogus", "agenda.txt"},
+       "vellumcast: unknown option '--bogus'\nTry 'vellumcast --help'.\n"},
+      {{"--year-limit"},
+       "vellumcast: option --year-limit needs a year\nTry 'vellumcast --help'.\n"},
+      {{"--year-limit", "12", "agenda.txt"},
+       "vellumcast: option --year-limit needs a year of four digits, not '12'\n"
+       "Try 'vellumcast --help'.\n"},
+  };
+  for (const Cas& c : cas) {
+    Dossier d;
+    Ecrire(d.chemin() / "agenda.txt", "Subject:x\n");
+    Execution e = Lancer(d, c.args, "agenda.txt\n");
+    EXPECT_EQ(e.statut, kUsage) << c.message;
+    EXPECT_EQ(e.erreur, c.message);
+    EXPECT_EQ(e.sortie, "");
+    EXPECT_EQ(d.Noms(), std::vector<std::string>{"agenda.txt"});
+  }
+}
+
+TEST(LigneDeCommandeProgrammeTest, HelpThatCannotBeWrittenIsNoSuccess) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+  Dossier d;
+  Execution e = Lancer(d, {"--help"}, "", "/dev/full");
+  EXPECT_EQ(e.statut, kErreurEcriture);
+  EXPECT_NE(e.erreur, "");
+}
+
+TEST(LigneDeCommandeProgrammeTest, HelpOnATerminalLeavesTheScreenAlone) {
+  int maitre = -1;
+  pid_t pid = ::forkpty(&maitre, nullptr, nullptr, nullptr);
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    ::execl(VELLUMCAST_BINAIRE, VELLUMCAST_BINAIRE, "--help", static_cast<char*>(nullptr));
+    ::_exit(122);
+  }
+  std::string ecran;
+  const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  for (;;) {
+    pollfd p{maitre, POLLIN, 0};
+    if (::poll(&p, 1, 100) > 0) {
+      char tampon[4096];
+      ssize_t n = ::read(maitre, tampon, sizeof tampon);
+      if (n <= 0) break;  // the program ended and the terminal closed
+      ecran.append(tampon, static_cast<size_t>(n));
+    }
+    if (std::chrono::steady_clock::now() > limite) {
+      ::kill(pid, SIGKILL);
+      break;
+    }
+  }
+  int statut = 0;
+  ::waitpid(pid, &statut, 0);
+  ::close(maitre);
+  ASSERT_TRUE(WIFEXITED(statut));
+  EXPECT_EQ(WEXITSTATUS(statut), 0);
+  // No clearing or colour sequence; the terminal itself turns each LF into CR LF.
+  EXPECT_EQ(ecran.find('\x1b'), std::string::npos);
+  std::string sans_cr;
+  for (char c : ecran) {
+    if (c != '\r') sans_cr += c;
+  }
+  EXPECT_EQ(sans_cr, TexteAide());
+}
+
+// One document per start date, with its own identifier and a body of one line.
+std::string Document(const std::string& uid, const std::string& debut, const std::string& fin) {
+  return "Subject:Meeting " + uid + "\r\nApptUNID:" + uid + "\r\nSTARTDATETIME:" + debut +
+         "\r\nEndDateTime:" + fin + "\r\n$UpdatedBy:me\r\n\r\nnotes\r\n\f\r\n";
+}
+
+// The event block the document above gives, written from the format.
+std::string Bloc(const std::string& uid, int numero, const std::string& debut,
+                 const std::string& fin) {
+  return "BEGIN:VEVENT\r\nUID:" + uid + "-" + std::to_string(numero) +
+         "\r\nCREATED:20091101T100000Z\r\nSUMMARY:Meeting " + uid +
+         "\nDESCRIPTION:notes\\n\n \nDTSTAMP:" + debut + "Z\r\nDTSTART;TZID=France:" + debut +
+         "\r\nDTEND;TZID=France:" + fin +
+         "\r\nSTATUS:CONFIRMED\r\nCATEGORIES:MEETING\r\nTRANSP:OPAQUE\r\nEND:VEVENT\r\n";
+}
+
+// The result from the first event block on.
+std::string Evenements(const std::string& ics) {
+  size_t debut = ics.find("BEGIN:VEVENT");
+  return debut == std::string::npos ? ics.substr(ics.rfind("END:VCALENDAR")) : ics.substr(debut);
+}
+
+const std::string kExportAnnees = Document("OLD", "01/02/2009 10:00:00", "01/02/2009 11:00:00") +
+                                  Document("MID", "15/06/2015 09:30:00", "15/06/2015 10:30:00") +
+                                  Document("NEW", "01/01/2030 08:00:00", "01/01/2030 09:00:00");
+
+TEST(LigneDeCommandeProgrammeTest, YearLimitKeepsEventsBeforeIt) {
+  Dossier d;
+  Ecrire(d.chemin() / "agenda.txt", kExportAnnees);
+  Execution e = Lancer(d, {"--year-limit", "2016", "agenda.txt"});
+  EXPECT_EQ(e.statut, 0);
+  EXPECT_EQ(Evenements(Lire(d.chemin() / "agenda.ics")),
+            Bloc("OLD", 1, "20090201T100000", "20090201T110000") +
+                Bloc("MID", 2, "20150615T093000", "20150615T103000") + "END:VCALENDAR\r\n");
+}
+
+TEST(LigneDeCommandeProgrammeTest, WithoutYearLimitEveryByteIsAsWithLimit2012) {
+  Dossier sans, avec;
+  Ecrire(sans.chemin() / "agenda.txt", kExportAnnees);
+  Ecrire(avec.chemin() / "agenda.txt", kExportAnnees);
+  Execution e1 = Lancer(sans, {"agenda.txt"});
+  Execution e2 = Lancer(avec, {"--year-limit", "2012", "agenda.txt"});
+  EXPECT_EQ(e1.statut, 0);
+  EXPECT_EQ(e2.statut, 0);
+  EXPECT_EQ(e1.sortie, e2.sortie);
+  const std::string ics = Lire(sans.chemin() / "agenda.ics");
+  EXPECT_EQ(ics, Lire(avec.chemin() / "agenda.ics"));
+  EXPECT_EQ(Lire(sans.chemin() / "Vellumcast.log"), Lire(avec.chemin() / "Vellumcast.log"));
+  EXPECT_EQ(Evenements(ics),
+            Bloc("OLD", 1, "20090201T100000", "20090201T110000") + "END:VCALENDAR\r\n");
+}
+
+TEST(LigneDeCommandeProgrammeTest, FileNamedLikeAnOptionStaysReachable) {
+  for (std::vector<std::string> args :
+       {std::vector<std::string>{"--", "--help"}, std::vector<std::string>{"./--help"}}) {
+    Dossier d;
+    Ecrire(d.chemin() / "--help", Document("OLD", "01/02/2009 10:00:00", "01/02/2009 11:00:00"));
+    Execution e = Lancer(d, args);
+    EXPECT_EQ(e.statut, 0) << args[0];
+    EXPECT_EQ(e.erreur, "");
+    EXPECT_EQ(Evenements(Lire(d.chemin() / "--help.ics")),
+              Bloc("OLD", 1, "20090201T100000", "20090201T110000") + "END:VCALENDAR\r\n");
+  }
+}
+
+TEST(LigneDeCommandeProgrammeTest, ArgumentsAfterTheNameAreIgnored) {
+  Dossier d;
+  Ecrire(d.chemin() / "agenda.txt", kExportAnnees);
+  Execution e = Lancer(d, {"agenda.txt", "--year-limit", "2099", "--bogus"});
+  EXPECT_EQ(e.statut, 0);
+  EXPECT_EQ(Evenements(Lire(d.chemin() / "agenda.ics")),
+            Bloc("OLD", 1, "20090201T100000", "20090201T110000") + "END:VCALENDAR\r\n");
+}
+
+TEST(LigneDeCommandeProgrammeTest, OptionsWithoutNameOpenTheDialogue) {
+  Dossier d;
+  Ecrire(d.chemin() / "agenda.txt", kExportAnnees);
+  Execution e = Lancer(d, {"--year-limit", "2031"}, "agenda.txt\n");
+  EXPECT_EQ(e.statut, 0);
+  EXPECT_EQ(e.sortie.substr(0, 18), "Input file name : ");
+  EXPECT_EQ(Evenements(Lire(d.chemin() / "agenda.ics")),
+            Bloc("OLD", 1, "20090201T100000", "20090201T110000") +
+                Bloc("MID", 2, "20150615T093000", "20150615T103000") +
+                Bloc("NEW", 3, "20300101T080000", "20300101T090000") + "END:VCALENDAR\r\n");
+}
+
+// The result of an in-memory conversion of `entree` with `options`.
+std::string Convertir(const std::string& entree, Options options) {
+  Erreurs erreurs;
+  Lecteur lecteur(&erreurs, entree);
+  Source source(&lecteur);
+  std::string out;
+  Ecrivain ecr(&erreurs, "agenda.ics", &out);
+  Resultat result(&ecr, &erreurs);
+  std::string console_out;
+  Lecteur in(&erreurs, "");
+  Ecrivain con_out(&erreurs, "", &console_out);
+  Console console(&in, &con_out, false, false);
+  Trace trace(&erreurs, &console);
+  std::string log;
+  Ecrivain journal(&erreurs, "Vellumcast.log", &log);
+  trace.LOGFILE = &journal;
+  RepertoireMemoire rep;
+  Conversion conv(&source, &result, &trace, &rep, &erreurs, options);
+  conv.Convertir();
+  ecr.Vider();
+  journal.Vider();
+  con_out.Vider();
+  return out;
+}
+
+TEST(AnneeLimiteTest, StartYearAtTheLimitIsLeftOutAndTheYearBeforeKept) {
+  struct Cas {
+    int32_t limite;
+    const char* debut;
+    bool garde;
+  } cas[] = {
+      {2015, "31/12/2014 23:59:59", true},  {2015, "01/01/2015 00:00:00", false},
+      {2012, "31/12/2011 23:00:00", true},  {2012, "01/01/2012 00:00:00", false},
+      {0, "01/01/0000 00:00:00", false},    {9999, "31/12/9998 10:00:00", true},
+      {9999, "01/01/9999 10:00:00", false}, {1, "01/01/0000 10:00:00", true},
+  };
+  for (const Cas& c : cas) {
+    Options options;
+    options.annee_limite = c.limite;
+    std::string ics = Convertir(Document("X", c.debut, c.debut), options);
+    EXPECT_EQ(ics.find("BEGIN:VEVENT") != std::string::npos, c.garde) << c.limite << " " << c.debut;
+  }
+}
+
+}  // namespace
+}  // namespace vellumcast

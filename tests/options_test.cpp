@@ -1,0 +1,128 @@
+#include "options.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace vellumcast {
+namespace {
+
+// Parses `args` as the arguments after the program's name.
+LigneDeCommande Lire(std::vector<const char*> args) {
+  args.insert(args.begin(), "vellumcast");
+  return LireLigneDeCommande(static_cast<int>(args.size()), args.data());
+}
+
+TEST(LigneDeCommandeTest, NoArgumentAsksOnTheConsoleWithTheDefaultLimit) {
+  LigneDeCommande l = Lire({});
+  EXPECT_FALSE(l.aide);
+  EXPECT_FALSE(l.version);
+  EXPECT_FALSE(l.nom.has_value());
+  EXPECT_EQ(l.annee_limite, 2012);
+  EXPECT_EQ(l.erreur, "");
+}
+
+// Which argument becomes the name, and that the ones after it are ignored.
+TEST(LigneDeCommandeTest, NameIsTheFirstArgumentThatIsNoOption) {
+  struct Cas {
+    std::vector<const char*> args;
+    const char* nom;
+  } cas[] = {
+      {{"agenda.txt"}, "agenda.txt"},
+      {{"agenda.txt", "--bogus", "x"}, "agenda.txt"},
+      {{"agenda.txt", "--help"}, "agenda.txt"},
+      {{"-"}, "-"},
+      {{""}, ""},
+      {{"--", "--help"}, "--help"},
+      {{"--", "-"}, "-"},
+      {{"--", "--"}, "--"},
+      {{"--", ""}, ""},
+      {{"./--help"}, "./--help"},
+      {{"--year-limit", "2020", "a.txt", "b.txt"}, "a.txt"},
+      {{"--year-limit", "2020", "--", "-x"}, "-x"},
+  };
+  for (const Cas& c : cas) {
+    LigneDeCommande l = Lire(c.args);
+    ASSERT_TRUE(l.nom.has_value()) << c.nom;
+    EXPECT_EQ(*l.nom, c.nom);
+    EXPECT_FALSE(l.aide || l.version) << c.nom;
+    EXPECT_EQ(l.erreur, "") << c.nom;
+  }
+}
+
+TEST(LigneDeCommandeTest, DoubleDashAloneLeavesNoName) {
+  LigneDeCommande l = Lire({"--"});
+  EXPECT_FALSE(l.nom.has_value());
+  EXPECT_EQ(l.erreur, "");
+}
+
+TEST(LigneDeCommandeTest, HelpAndVersionEndTheOptions) {
+  LigneDeCommande aide = Lire({"--help"});
+  EXPECT_TRUE(aide.aide);
+  EXPECT_FALSE(aide.version);
+  LigneDeCommande version = Lire({"--version", "agenda.txt"});
+  EXPECT_TRUE(version.version);
+  EXPECT_FALSE(version.aide);
+  // Options are read in order: what follows --help is not looked at.
+  LigneDeCommande avant_erreur = Lire({"--help", "--bogus"});
+  EXPECT_TRUE(avant_erreur.aide);
+  EXPECT_EQ(avant_erreur.erreur, "");
+  LigneDeCommande apres_erreur = Lire({"--bogus", "--help"});
+  EXPECT_FALSE(apres_erreur.erreur.empty());
+}
+
+TEST(LigneDeCommandeTest, YearLimitTakesExactlyFourDigits) {
+  struct Cas {
+    const char* valeur;
+    int32_t annee;
+  } cas[] = {{"2012", 2012}, {"2020", 2020}, {"0000", 0}, {"9999", 9999}, {"0199", 199}};
+  for (const Cas& c : cas) {
+    LigneDeCommande l = Lire({"--year-limit", c.valeur, "a.txt"});
+    EXPECT_EQ(l.erreur, "") << c.valeur;
+    EXPECT_EQ(l.annee_limite, c.annee) << c.valeur;
+    ASSERT_TRUE(l.nom.has_value());
+    EXPECT_EQ(*l.nom, "a.txt");
+  }
+}
+
+TEST(LigneDeCommandeTest, YearLimitWithoutFourDigitsIsAUsageError) {
+  for (const char* valeur : {"201", "20120", "", "20a2", " 2012", "2012 ", "-201", "+201",
+                             "２０２０", "2o12", "--help"}) {
+    LigneDeCommande l = Lire({"--year-limit", valeur, "a.txt"});
+    EXPECT_NE(l.erreur.find("--year-limit"), std::string::npos) << valeur;
+  }
+}
+
+TEST(LigneDeCommandeTest, YearLimitAsLastArgumentIsAUsageError) {
+  LigneDeCommande l = Lire({"--year-limit"});
+  EXPECT_EQ(l.erreur, "option --year-limit needs a year");
+}
+
+TEST(LigneDeCommandeTest, UnknownOptionsAreUsageErrors) {
+  for (const char* option :
+       {"-h", "-x", "--HELP", "--help=1", "--year-limit=2020", "---", "-v", "--versio"}) {
+    LigneDeCommande l = Lire({option, "a.txt"});
+    EXPECT_EQ(l.erreur, std::string("unknown option '") + option + "'") << option;
+  }
+}
+
+TEST(LigneDeCommandeTest, ControlBytesOfAnOptionAreNotQuotedAsTheyAre) {
+  LigneDeCommande l = Lire({"-\x1b[2J\x7f"});
+  EXPECT_EQ(l.erreur, "unknown option '-?[2J?'");
+}
+
+TEST(TexteTest, HelpAndVersionLinesEndInLineFeedAlone) {
+  for (std::string_view texte : {TexteAide(), TexteVersion()}) {
+    ASSERT_FALSE(texte.empty());
+    EXPECT_EQ(texte.back(), '\n');
+    EXPECT_EQ(texte.find('\r'), std::string_view::npos);
+    EXPECT_EQ(texte.find('\x1b'), std::string_view::npos);
+  }
+  EXPECT_EQ(TexteVersion(), "vellumcast " VELLUMCAST_VERSION "\n");
+  EXPECT_EQ(TexteAide().substr(0, 17), "Usage: vellumcast");
+  EXPECT_NE(TexteAide().find("--year-limit YEAR"), std::string_view::npos);
+}
+
+}  // namespace
+}  // namespace vellumcast
