@@ -1,0 +1,252 @@
+#include "processus.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+
+namespace vellumcast {
+
+namespace {
+
+using Horloge = std::chrono::steady_clock;
+
+// What remains of `echeance`, in milliseconds for poll.
+int Reste(Horloge::time_point echeance) {
+  auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(echeance - Horloge::now());
+  return ms.count() > 0 ? static_cast<int>(ms.count()) : 0;
+}
+
+// argv or an environment as execve wants it; the strings must outlive it.
+std::vector<char*> Pointeurs(const std::vector<std::string>& textes) {
+  std::vector<char*> p;
+  for (const std::string& t : textes) p.push_back(const_cast<char*>(t.c_str()));
+  p.push_back(nullptr);
+  return p;
+}
+
+// A test writing to a child that has stopped reading must not die of it; the
+// child gets the default back before it runs.
+void IgnorerSigpipe() { ::signal(SIGPIPE, SIG_IGN); }
+
+// Reads what `fd` has into `*cible`; false at its end.
+bool Recevoir(int fd, std::string* cible) {
+  char tampon[4096];
+  ssize_t n = ::read(fd, tampon, sizeof tampon);
+  if (n < 0 && (errno == EINTR || errno == EAGAIN)) return true;
+  if (n <= 0) return false;
+  cible->append(tampon, static_cast<size_t>(n));
+  return true;
+}
+
+}  // namespace
+
+int Execution::code() const { return fini && WIFEXITED(statut) ? WEXITSTATUS(statut) : -1; }
+
+Execution Executer(const std::vector<std::string>& argv, const std::string& repertoire,
+                   const std::string* entree, const std::vector<std::string>* environnement,
+                   int delai) {
+  IgnorerSigpipe();
+  Execution r;
+  int in[2] = {-1, -1}, out[2], err[2];
+  if ((entree != nullptr && ::pipe2(in, O_CLOEXEC) != 0) || ::pipe2(out, O_CLOEXEC) != 0 ||
+      ::pipe2(err, O_CLOEXEC) != 0) {
+    return r;
+  }
+  std::vector<char*> args = Pointeurs(argv);
+  std::vector<char*> env =
+      Pointeurs(environnement != nullptr ? *environnement : std::vector<std::string>{});
+  pid_t pid = ::fork();
+  if (pid < 0) return r;
+  if (pid == 0) {
+    int fd0 = entree != nullptr ? in[0] : ::open("/dev/null", O_RDONLY);
+    ::dup2(fd0, 0);
+    ::dup2(out[1], 1);
+    ::dup2(err[1], 2);
+    ::signal(SIGPIPE, SIG_DFL);
+    if (::chdir(repertoire.c_str()) != 0) ::_exit(126);
+    if (environnement != nullptr) {
+      ::execve(args[0], args.data(), env.data());
+    } else {
+      ::execv(args[0], args.data());
+    }
+    ::_exit(127);
+  }
+  ::close(out[1]);
+  ::close(err[1]);
+  if (entree != nullptr) {
+    ::close(in[0]);
+    ::fcntl(in[1], F_SETFL, O_NONBLOCK);
+  }
+  size_t ecrit = 0;
+  int fd_entree = entree != nullptr ? in[1] : -1;
+  if (fd_entree >= 0 && entree->empty()) {
+    ::close(fd_entree);
+    fd_entree = -1;
+  }
+  bool ouvert_sortie = true, ouvert_erreur = true;
+  auto echeance = Horloge::now() + std::chrono::seconds(delai);
+  r.fini = true;
+  while (ouvert_sortie || ouvert_erreur) {
+    struct pollfd p[3] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}, {fd_entree, POLLOUT, 0}};
+    if (!ouvert_sortie) p[0].fd = -1;
+    if (!ouvert_erreur) p[1].fd = -1;
+    int n = ::poll(p, 3, Reste(echeance));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      r.fini = false;
+      ::kill(pid, SIGKILL);
+      break;
+    }
+    if (p[0].revents != 0) ouvert_sortie = Recevoir(out[0], &r.sortie);
+    if (p[1].revents != 0) ouvert_erreur = Recevoir(err[0], &r.erreur);
+    if (fd_entree >= 0 && p[2].revents != 0) {
+      ssize_t k = ::write(fd_entree, entree->data() + ecrit, entree->size() - ecrit);
+      if (k > 0) ecrit += static_cast<size_t>(k);
+      if ((k < 0 && errno != EAGAIN && errno != EINTR) || ecrit == entree->size()) {
+        ::close(fd_entree);
+        fd_entree = -1;
+      }
+    }
+  }
+  if (fd_entree >= 0) ::close(fd_entree);
+  ::close(out[0]);
+  ::close(err[0]);
+  while (::waitpid(pid, &r.statut, 0) < 0 && errno == EINTR) {
+  }
+  return r;
+}
+
+SousTerminal::~SousTerminal() {
+  if (pid_ > 0 && !termine_) ::kill(pid_, SIGKILL);
+  if (parent_ > 0) {
+    while (::waitpid(parent_, nullptr, 0) < 0 && errno == EINTR) {
+    }
+  }
+  for (int fd : {maitre_, esclave_, etats_}) {
+    if (fd >= 0) ::close(fd);
+  }
+}
+
+bool SousTerminal::Lancer(const std::vector<std::string>& argv, const std::string& repertoire,
+                          const std::vector<int>& ignores) {
+  IgnorerSigpipe();
+  int etats[2];
+  if (::openpty(&maitre_, &esclave_, nullptr, nullptr, nullptr) != 0 ||
+      ::pipe2(etats, O_CLOEXEC) != 0) {
+    return false;
+  }
+  ::fcntl(maitre_, F_SETFD, FD_CLOEXEC);
+  ::fcntl(esclave_, F_SETFD, FD_CLOEXEC);
+  std::vector<char*> args = Pointeurs(argv);
+  parent_ = ::fork();
+  if (parent_ == 0) {
+    // The job-control parent: leads the session the terminal belongs to.
+    ::setsid();
+    ::ioctl(esclave_, TIOCSCTTY, 0);
+    pid_t pid = ::fork();
+    if (pid == 0) {
+      ::setpgid(0, 0);
+      // Taking the foreground from the background would stop us without this.
+      sigset_t ttou, avant;
+      sigemptyset(&ttou);
+      sigaddset(&ttou, SIGTTOU);
+      ::sigprocmask(SIG_BLOCK, &ttou, &avant);
+      ::tcsetpgrp(esclave_, ::getpid());
+      ::sigprocmask(SIG_SETMASK, &avant, nullptr);
+      for (int fd = 0; fd <= 2; ++fd) ::dup2(esclave_, fd);
+      ::signal(SIGPIPE, SIG_DFL);
+      for (int sig : ignores) ::signal(sig, SIG_IGN);
+      if (::chdir(repertoire.c_str()) != 0) ::_exit(126);
+      ::execv(args[0], args.data());
+      ::_exit(127);
+    }
+    ::setpgid(pid, pid);
+    ::write(etats[1], &pid, sizeof pid);
+    for (;;) {
+      int statut;
+      if (::waitpid(pid, &statut, WUNTRACED) < 0) {
+        if (errno == EINTR) continue;
+        ::_exit(1);
+      }
+      ::write(etats[1], &statut, sizeof statut);
+      if (!WIFSTOPPED(statut)) ::_exit(0);
+    }
+  }
+  ::close(etats[1]);
+  etats_ = etats[0];
+  ::fcntl(maitre_, F_SETFL, O_NONBLOCK);
+  struct pollfd p = {etats_, POLLIN, 0};
+  if (::poll(&p, 1, 10000) != 1) return false;
+  return ::read(etats_, &pid_, sizeof pid_) == sizeof pid_;
+}
+
+void SousTerminal::Taper(std::string_view texte) {
+  while (!texte.empty()) {
+    ssize_t n = ::write(maitre_, texte.data(), texte.size());
+    if (n < 0 && errno != EAGAIN && errno != EINTR) return;
+    if (n > 0) texte.remove_prefix(static_cast<size_t>(n));
+  }
+}
+
+void SousTerminal::Lire(int attente_ms) {
+  struct pollfd p = {maitre_, POLLIN, 0};
+  if (::poll(&p, 1, attente_ms) == 1) Recevoir(maitre_, &ecran_);
+}
+
+bool SousTerminal::Attendre(std::string_view attendu, size_t depuis, int delai) {
+  auto echeance = Horloge::now() + std::chrono::seconds(delai);
+  for (;;) {
+    if (ecran_.size() >= depuis && ecran_.find(attendu, depuis) != std::string::npos) return true;
+    if (Horloge::now() >= echeance) return false;
+    Lire(Reste(echeance));
+  }
+}
+
+bool SousTerminal::ModeNormal() const {
+  struct termios t;
+  if (::tcgetattr(esclave_, &t) != 0) return false;
+  return (t.c_lflag & ICANON) != 0 && (t.c_lflag & ECHO) != 0;
+}
+
+bool SousTerminal::AttendreMode(bool brut, int delai) {
+  auto echeance = Horloge::now() + std::chrono::seconds(delai);
+  for (;;) {
+    struct termios t;
+    if (::tcgetattr(esclave_, &t) != 0) return false;
+    bool est_brut = (t.c_lflag & (ICANON | ECHO)) == 0;
+    if (brut ? est_brut : ModeNormal()) return true;
+    if (Horloge::now() >= echeance) return false;
+    // Keep the screen drained so that the child never waits on it.
+    Lire(5);
+  }
+}
+
+void SousTerminal::Signaler(int sig) {
+  if (pid_ > 0 && !termine_) ::kill(pid_, sig);
+}
+
+bool SousTerminal::AttendreEtat(int* statut, int delai) {
+  auto echeance = Horloge::now() + std::chrono::seconds(delai);
+  for (;;) {
+    struct pollfd p = {etats_, POLLIN, 0};
+    int n = ::poll(&p, 1, std::min(Reste(echeance), 20));
+    if (n == 1) {
+      if (::read(etats_, statut, sizeof *statut) != sizeof *statut) return false;
+      if (!WIFSTOPPED(*statut)) termine_ = true;
+      return true;
+    }
+    if (Horloge::now() >= echeance) return false;
+    Lire(0);
+  }
+}
+
+}  // namespace vellumcast

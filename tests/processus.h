@@ -1,0 +1,73 @@
+// Runs the built program as a child process: with its standard streams in
+// pipes, or as the foreground job of a pseudo-terminal.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vellumcast {
+
+// What a finished child left.
+struct Execution {
+  bool fini = false;  // false when the hang guard had to kill it
+  int statut = -1;    // the wait status
+  std::string sortie;
+  std::string erreur;
+
+  // The exit status, or -1 when the child did not exit by itself.
+  int code() const;
+};
+
+// Runs `argv` in `repertoire` with `entree` on its standard input (null:
+// /dev/null) and `environnement` as its environment (null: this one's).
+// Kills it after `delai` seconds.
+Execution Executer(const std::vector<std::string>& argv, const std::string& repertoire,
+                   const std::string* entree = nullptr,
+                   const std::vector<std::string>* environnement = nullptr, int delai = 10);
+
+// A child run as a shell with job control runs it: in a session of its own
+// whose controlling terminal is a pseudo-terminal, in the foreground process
+// group, with a parent in the same session that reports its stops and its end.
+class SousTerminal {
+ public:
+  SousTerminal() = default;
+  // Kills the child if it still runs.
+  ~SousTerminal();
+  SousTerminal(const SousTerminal&) = delete;
+  SousTerminal& operator=(const SousTerminal&) = delete;
+
+  // Starts `argv` in `repertoire`; `ignores` are signals it starts with ignored.
+  bool Lancer(const std::vector<std::string>& argv, const std::string& repertoire,
+              const std::vector<int>& ignores = {});
+  // Types `texte` on the keyboard.
+  void Taper(std::string_view texte);
+  // Reads the screen until what came after the first `depuis` bytes holds
+  // `attendu`; false after `delai` seconds.
+  bool Attendre(std::string_view attendu, size_t depuis = 0, int delai = 10);
+  // Everything the child has shown so far (with the echo of what was typed).
+  const std::string& ecran() const { return ecran_; }
+  // Waits until the terminal is raw (`brut`) or back in its normal mode.
+  bool AttendreMode(bool brut, int delai = 10);
+  // Whether the terminal echoes and reads whole lines.
+  bool ModeNormal() const;
+  // Sends `sig` to the child.
+  void Signaler(int sig);
+  // Waits for the child to stop or to end; true with its wait status in `*statut`.
+  bool AttendreEtat(int* statut, int delai = 10);
+
+ private:
+  void Lire(int attente_ms);
+
+  pid_t parent_ = -1;  // the job-control parent, our own child
+  pid_t pid_ = -1;     // the program
+  int maitre_ = -1;
+  int esclave_ = -1;
+  int etats_ = -1;  // the parent's reports: the program's pid, then each wait status
+  bool termine_ = false;
+  std::string ecran_;
+};
+
+}  // namespace vellumcast

@@ -1,0 +1,50 @@
+// A fresh directory for one test, and a guard that puts the working
+// directory back, for tests of code that changes it.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vellumcast {
+
+class Temporaire {
+ public:
+  // Creates the directory under $TMPDIR or /tmp.
+  Temporaire();
+  // Removes it with everything in it.
+  ~Temporaire();
+  Temporaire(const Temporaire&) = delete;
+  Temporaire& operator=(const Temporaire&) = delete;
+
+  // The directory's physical absolute path, as the working directory reports it.
+  const std::string& chemin() const { return chemin_; }
+  // The absolute name of `nom` inside the directory.
+  std::string Sous(std::string_view nom) const;
+  // Creates `nom` (and the directories above it) holding `contenu`.
+  void Poser(std::string_view nom, std::string_view contenu = "") const;
+  // The content of `nom`, or "<absent>".
+  std::string Lire(std::string_view nom) const;
+  // The names in the directory, sorted.
+  std::vector<std::string> Noms() const;
+
+ private:
+  std::string chemin_;
+};
+
+// Puts the working directory back as it was when the guard was made.
+class GardeRepertoire {
+ public:
+  GardeRepertoire();
+  ~GardeRepertoire();
+  GardeRepertoire(const GardeRepertoire&) = delete;
+  GardeRepertoire& operator=(const GardeRepertoire&) = delete;
+
+ private:
+  int fd_;
+};
+
+// The working directory.
+std::string DossierCourant();
+
+}  // namespace vellumcast
