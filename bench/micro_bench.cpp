@@ -1,0 +1,213 @@
+// Micro-benchmarks of the conversion's hot paths: the character reader, the
+// skip of ignored item lines, the UTF-8 copy of the event buffer into the
+// result, the folding writer, the description, the registry look-up, and a
+// whole conversion for scale.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+
+#include <string>
+
+#include "console.h"
+#include "fichiers.h"
+#include "flux.h"
+#include "generateur.h"
+#include "registre.h"
+#include "tampon.h"
+#include "vellumcast.h"
+
+namespace vellumcast {
+namespace {
+
+int Nul() {
+  static const int fd = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+  return fd;
+}
+
+const std::string& ExportRealiste() {
+  static const std::string texte = [] {
+    banc::ParametresExport p;
+    p.documents = 10000;  // about 10 MB
+    return banc::ExportEnMemoire(p);
+  }();
+  return texte;
+}
+
+// A whole conversion set up in memory, the result and traces going to /dev/null.
+struct Banc {
+  explicit Banc(std::string_view entree)
+      : lecteur(&erreurs, entree),
+        source(&lecteur),
+        ecrivain(&erreurs, "agenda.ics", Nul(), false),
+        result(&ecrivain, &erreurs),
+        clavier(&erreurs, ""),
+        ecran(&erreurs, "", Nul(), false),
+        console(&clavier, &ecran, false, false),
+        trace(&erreurs, &console),
+        journal(&erreurs, "Vellumcast.log", Nul(), false),
+        conv(&source, &result, &trace, &repertoire, &erreurs) {
+    trace.LOGFILE = &journal;
+  }
+  Erreurs erreurs;
+  Lecteur lecteur;
+  Source source;
+  Ecrivain ecrivain;
+  Resultat result;
+  Lecteur clavier;
+  Ecrivain ecran;
+  Console console;
+  Trace trace;
+  Ecrivain journal;
+  RepertoireMemoire repertoire;
+  Conversion conv;
+};
+
+std::string Repeter(std::string_view ligne, size_t fois) {
+  std::string r;
+  for (size_t k = 0; k < fois; ++k) r += ligne;
+  return r;
+}
+
+// NEXTCAR over a realistic export, one character per call.
+void BM_NEXTCAR(benchmark::State& state) {
+  const std::string& texte = ExportRealiste();
+  for (auto _ : state) {
+    Erreurs erreurs;
+    Lecteur lecteur(&erreurs, texte);
+    Source source(&lecteur);
+    uint64_t somme = 0;
+    for (;;) {
+      char c = source.NEXTCAR();
+      if (source.Epuisee()) break;
+      somme += static_cast<unsigned char>(c);
+    }
+    benchmark::DoNotOptimize(somme);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * texte.size()));
+}
+BENCHMARK(BM_NEXTCAR)->Unit(benchmark::kMillisecond);
+
+// The skip of the rest of ignored item lines.
+void BM_SauterLigne(benchmark::State& state) {
+  const std::string texte =
+      Repeter("StartTimeZone: Z=-1$DO=1$DL=3 -1 1 10 -1 1$ZX=6$ZN=Romance\r\n", 20000);
+  for (auto _ : state) {
+    Erreurs erreurs;
+    Lecteur lecteur(&erreurs, texte);
+    Source source(&lecteur);
+    while (!source.AtEnd()) {
+      source.END_OF_LINE = false;
+      source.SauterLigne();
+    }
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * texte.size()));
+}
+BENCHMARK(BM_SauterLigne)->Unit(benchmark::kMicrosecond);
+
+// A whole ignored item line: the name read up to its colon, then the skip.
+void BM_LigneIgnoree(benchmark::State& state) {
+  const std::string texte =
+      Repeter("StartTimeZone: Z=-1$DO=1$DL=3 -1 1 10 -1 1$ZX=6$ZN=Romance\r\n", 20000);
+  for (auto _ : state) {
+    Banc b(texte);
+    while (!b.source.AtEnd()) {
+      b.conv.LIRE_DEBUT_LIGNE(&b.conv.LIGNE, ':');
+      b.conv.TRAITER_LIGNE(b.conv.LIGNE);
+    }
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * texte.size()));
+}
+BENCHMARK(BM_LigneIgnoree)->Unit(benchmark::kMicrosecond);
+
+// The copy of a document's event buffer into the result, once per event block.
+void BM_ECRIRE_NEW_RDV(benchmark::State& state) {
+  std::string corps = "\r\n";
+  for (int l = 0; l < 8; ++l)
+    corps += "Pr\xE9voir la r\xE9union d'\xE9quipe, budget; ordre du jour\r\n";
+  Banc b("Subject: R\xE9union d'\xE9quipe hebdomadaire, salle 3\r\nLocation: B\xE2timent B\r\n" +
+         corps + "\f\r\n");
+  b.conv.LIRE_DEBUT_LIGNE(&b.conv.LIGNE, ':');
+  b.conv.ECRIRE_LIGNE_RDV("SUMMARY:");
+  b.conv.LIRE_DEBUT_LIGNE(&b.conv.LIGNE, ':');
+  b.conv.ECRIRE_LIGNE_RDV("LOCATION:");
+  b.conv.LIRE_DEBUT_LIGNE(&b.conv.LIGNE, ':');
+  b.conv.ECRIRE_DESCRIPTION();
+  for (auto _ : state) b.conv.ECRIRE_NEW_RDV();
+  b.ecrivain.Vider();
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * b.conv.event_buffer().size()));
+}
+BENCHMARK(BM_ECRIRE_NEW_RDV);
+
+// The folding writer over subjects of `range(0)` characters with accents and commas.
+void BM_ECRIRE_LIGNE_RDV(benchmark::State& state) {
+  std::string valeur;
+  while (valeur.size() < static_cast<size_t>(state.range(0))) valeur += "R\xE9union, \xE9t\xE9 ";
+  valeur.resize(static_cast<size_t>(state.range(0)));
+  const std::string texte = Repeter("Subject: " + valeur + "\r\n", 1000);
+  for (auto _ : state) {
+    Banc b(texte);
+    for (int k = 0; k < 1000; ++k) {
+      b.conv.LIRE_DEBUT_LIGNE(&b.conv.LIGNE, ':');
+      b.conv.ECRIRE_LIGNE_RDV("SUMMARY:");
+    }
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * texte.size()));
+}
+BENCHMARK(BM_ECRIRE_LIGNE_RDV)->Arg(40)->Arg(200)->Unit(benchmark::kMicrosecond);
+
+// A body of 5,000 lines up to its form feed.
+void BM_ECRIRE_DESCRIPTION(benchmark::State& state) {
+  const std::string texte =
+      Repeter("Pr\xE9voir la r\xE9union d'\xE9quipe, budget; voir C:\\temp\\a.doc merci\r\n",
+              5000) +
+      "\f\r\n";
+  for (auto _ : state) {
+    Banc b(texte);
+    b.conv.ECRIRE_DESCRIPTION();
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * texte.size()));
+}
+BENCHMARK(BM_ECRIRE_DESCRIPTION)->Unit(benchmark::kMicrosecond);
+
+std::string Identifiant(int k) {
+  char t[40];
+  std::snprintf(t, sizeof t, "C1257A3B%08X%016X", k * 2654435761u, k);
+  return t;
+}
+
+// A look-up that finds its identifier among `range(0)` stored ones.
+void BM_RegistreTrouve(benchmark::State& state) {
+  Registre registre;
+  const int n = static_cast<int>(state.range(0));
+  for (int k = 0; k < n; ++k) registre.DejaRencontre(Identifiant(k));
+  int k = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(registre.DejaRencontre(Identifiant(k)));
+    if (++k == n) k = 0;
+  }
+}
+BENCHMARK(BM_RegistreTrouve)->Arg(10)->Arg(1000)->Arg(100000);
+
+// A look-up that misses, and so stores, its identifier.
+void BM_RegistreNouveau(benchmark::State& state) {
+  Registre registre;
+  int k = 0;
+  for (auto _ : state) benchmark::DoNotOptimize(registre.DejaRencontre(Identifiant(k++)));
+}
+BENCHMARK(BM_RegistreNouveau);
+
+// A whole conversion of a realistic export of about 10 MB.
+void BM_Convertir(benchmark::State& state) {
+  const std::string& texte = ExportRealiste();
+  for (auto _ : state) {
+    Banc b(texte);
+    b.conv.Convertir();
+    b.ecrivain.Vider();
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * texte.size()));
+}
+BENCHMARK(BM_Convertir)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace vellumcast
+
+BENCHMARK_MAIN();
