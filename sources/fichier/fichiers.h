@@ -56,6 +56,17 @@ class Source {
   // the end of the input. Same effect as NEXTCAR until END_OF_LINE or AtEnd.
   void SauterLigne();
 
+  // The bytes read ahead and not yet taken, so that a caller can take a run
+  // of ordinary characters at once; empty once nothing is left.
+  std::string_view Suite() { return lecteur_->Disponible(); }
+  // Takes the first `n` bytes of Suite(), none of them a carriage return or a
+  // line feed: the same as `n` calls of NEXTCAR.
+  void Prendre(size_t n) {
+    lecteur_->Avancer(n);
+    lectures_ += n;
+    if (n > 0) END_OF_LINE = vide_ = false;
+  }
+
   bool END_OF_LINE = false;
 
   // Calls to NEXTCAR and AtEnd, for bounding the work done on an input.
@@ -124,24 +135,24 @@ class RepertoireMemoire : public Repertoire {
 
 // What GETINPUTFILE ends with.
 enum class Choix {
-  kOuvert,   // the input is open and its directory is the working directory
-  kAbandon,  // the user answered "Y": end with status 0
+  kOuvert,      // the input is open and its directory is the working directory
+  kAbandon,     // the user answered "Y": end with status 0
   kSansEntree,  // the console input ended: end with status 2
-  kErreur,   // the change of directory failed: run-time error in *statut
+  kErreur,      // the change of directory failed: run-time error in *statut
 };
 
 // The input file, once chosen.
 struct Entree {
-  std::string FIC1NAME;  // the name as opened, absolute when it exists
-  std::string PATH;      // the directory part, up to and including the last "/"
+  std::string FIC1NAME;              // the name as opened, absolute when it exists
+  std::string PATH;                  // the directory part, up to and including the last "/"
   std::unique_ptr<Lecteur> fichier;  // null when the input is standard input
 };
 
 // Asks for the input file until one opens or the user gives up: takes `argument`
 // when given (null when the program got none), else asks on the console.
 // Standard input serves as the input for an empty name.
-Choix GETINPUTFILE(const std::string* argument, Console* console, Erreurs* erreurs,
-                   Entree* entree, Statut* statut);
+Choix GETINPUTFILE(const std::string* argument, Console* console, Erreurs* erreurs, Entree* entree,
+                   Statut* statut);
 
 // The absolute form of `nom` used to open it: lexically normalised when that
 // names the same file; `nom` itself when it does not exist.

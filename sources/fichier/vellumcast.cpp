@@ -1,5 +1,6 @@
 #include "vellumcast.h"
 
+#include <algorithm>
 #include <array>
 #include <limits>
 
@@ -84,6 +85,23 @@ constexpr TableUtf8 kUtf8;
 }  // namespace
 
 std::string_view UTF8(unsigned char car) { return {kUtf8.octets[car], kUtf8.longueur[car]}; }
+
+void AjouterUtf8(std::string_view latin1, Tampon* tampon) {
+  // Converted a piece at a time on the stack, so the buffer grows once per piece.
+  char morceau[4096];
+  while (!latin1.empty()) {
+    size_t n = std::min(latin1.size(), sizeof morceau / 2);
+    char* p = morceau;
+    for (size_t i = 0; i < n; ++i) {
+      auto c = static_cast<unsigned char>(latin1[i]);
+      p[0] = kUtf8.octets[c][0];
+      p[1] = kUtf8.octets[c][1];
+      p += kUtf8.longueur[c];
+    }
+    tampon->Ajouter(std::string_view(morceau, static_cast<size_t>(p - morceau)));
+    latin1.remove_prefix(n);
+  }
+}
 
 Conversion::Conversion(Source* source, Resultat* result, Trace* trace, Repertoire* repertoire,
                        Erreurs* erreurs, Options options)

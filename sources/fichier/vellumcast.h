@@ -29,6 +29,8 @@ constexpr const char* kNomDonnees = "~donnees.tmp";
 
 // The UTF-8 form of a byte read as ISO 8859-1; byte 0 becomes a blank.
 std::string_view UTF8(unsigned char car);
+// Appends the UTF-8 form of `latin1`, byte by byte as UTF8 gives it.
+void AjouterUtf8(std::string_view latin1, Tampon* tampon);
 
 struct Options {
   // Start dates of this year or later give no event.
@@ -111,11 +113,13 @@ class Conversion {
   bool Echec() const { return erreurs_->echec(); }
   // Adds one value character to a folded line, with its escape.
   void AjouterValeur(char c, int* compteur);
+  // Adds the value characters that need neither an escape nor a line-end
+  // test straight from the reader's buffer, folding as AjouterValeur does.
+  void CopierValeur(int* compteur);
   void ECRIRE_FIN_LIGNE(Ecrivain* fichier);
   // Writes one date of a list, as "yyyymmddThhmmss" when its fields allow.
   void EcrireDate(const CHAINE& jour, const CHAINE& mois, const CHAINE& annee,
-                  std::string_view temps_brut, const CHAINE& temps_sans_deux_points,
-                  Tampon* liste);
+                  std::string_view temps_brut, const CHAINE& temps_sans_deux_points, Tampon* liste);
 
   Source* source_;
   Resultat* result_;

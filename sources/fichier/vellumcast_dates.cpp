@@ -31,6 +31,22 @@ bool HeureReguliere(std::string_view temps) {
   return champs == 2 || champs == 3;
 }
 
+// A date as exports write it, after the first digit of its day.
+constexpr std::string_view kFormeUsuelle = "9/99/9999 99:99:99";
+
+// Whether `c` and `suite` begin "dd/mm/yyyy hh:mm:ss" followed by a comma, a
+// blank or a line end, all on the line: the date then takes no further care.
+bool DateUsuelle(char c, std::string_view suite) {
+  if (!ISAFIGURE(c) || suite.size() < kFormeUsuelle.size() + 2) return false;
+  for (size_t i = 0; i < kFormeUsuelle.size(); ++i) {
+    char f = kFormeUsuelle[i];
+    if (f == '9' ? !ISAFIGURE(suite[i]) : suite[i] != f) return false;
+  }
+  char t = suite[kFormeUsuelle.size()];
+  return t == ',' || t == ' ' || t == '\n' ||
+         (t == '\r' && suite[kFormeUsuelle.size() + 1] == '\n');
+}
+
 }  // namespace
 
 void Conversion::EcrireDate(const CHAINE& jour, const CHAINE& mois, const CHAINE& annee,
@@ -47,8 +63,8 @@ void Conversion::EcrireDate(const CHAINE& jour, const CHAINE& mois, const CHAINE
     size_t debut = 0;
     for (;;) {
       size_t fin = temps_brut.find(':', debut);
-      AjouterDeuxChiffres(temps_brut.substr(debut, fin == std::string_view::npos ? fin : fin - debut),
-                          &date);
+      AjouterDeuxChiffres(
+          temps_brut.substr(debut, fin == std::string_view::npos ? fin : fin - debut), &date);
       ++champs;
       if (fin == std::string_view::npos) break;
       debut = fin + 1;
@@ -85,43 +101,56 @@ void Conversion::RECUPERER_DATES(int i) {
     mois.Vider();
     annee.Vider();
     temps.Vider();
-    do {
-      jour.Ajouter(c);
-      if (!lire()) return;
-    } while (c != '/');
-    if (!lire()) return;
-    do {
-      mois.Ajouter(c);
-      if (!lire()) return;
-    } while (c != '/');
-    if (!lire()) return;
-    do {
-      annee.Ajouter(c);
-      if (!lire()) return;
-    } while (c != ' ');
-    if (!lire()) return;
-    // The time part: its first character whatever it is, then up to a comma,
-    // a blank, the line end or the end of the input.
-    size_t n_brut = 0;
     char fin = 0;
-    for (;;) {
-      if (n_brut < kTempsJuge) brut[n_brut++] = c;
-      if (c != ':') temps.Ajouter(c);
-      if (source_->AtEnd()) break;
+    std::string_view s = source_->Suite();
+    if (DateUsuelle(c, s)) {
+      // Taken from the reader's buffer as the loops below would take it, and
+      // written as EcrireDate would write it.
+      const char date[] = {s[5], s[6],  s[7],  s[8],  s[2],  s[3],  c,     s[0],
+                           'T',  s[10], s[11], s[13], s[14], s[16], s[17], '\n'};
+      liste->Ajouter(std::string_view(date, sizeof date));
+      source_->Prendre(kFormeUsuelle.size());
       c = source_->NEXTCAR();
-      if (source_->END_OF_LINE) {
-        fin = '\n';
-        break;
+      fin = source_->END_OF_LINE ? '\n' : c;
+      if (fin == ',') RDV_RECURRENT = true;
+    } else {
+      do {
+        jour.Ajouter(c);
+        if (!lire()) return;
+      } while (c != '/');
+      if (!lire()) return;
+      do {
+        mois.Ajouter(c);
+        if (!lire()) return;
+      } while (c != '/');
+      if (!lire()) return;
+      do {
+        annee.Ajouter(c);
+        if (!lire()) return;
+      } while (c != ' ');
+      if (!lire()) return;
+      // The time part: its first character whatever it is, then up to a comma,
+      // a blank, the line end or the end of the input.
+      size_t n_brut = 0;
+      for (;;) {
+        if (n_brut < kTempsJuge) brut[n_brut++] = c;
+        if (c != ':') temps.Ajouter(c);
+        if (source_->AtEnd()) break;
+        c = source_->NEXTCAR();
+        if (source_->END_OF_LINE) {
+          fin = '\n';
+          break;
+        }
+        if (c == ',' || c == ' ') {
+          fin = c;
+          break;
+        }
       }
-      if (c == ',' || c == ' ') {
-        fin = c;
-        break;
-      }
+      if (fin == ',') RDV_RECURRENT = true;
+      std::string_view temps_brut(brut, n_brut);
+      if (n_brut == kTempsJuge) temps_brut = {};  // too long for "hh:mm:ss"
+      EcrireDate(jour, mois, annee, temps_brut, temps, liste);
     }
-    if (fin == ',') RDV_RECURRENT = true;
-    std::string_view temps_brut(brut, n_brut);
-    if (n_brut == kTempsJuge) temps_brut = {};  // too long for "hh:mm:ss"
-    EcrireDate(jour, mois, annee, temps_brut, temps, liste);
     if (fin != ',' && fin != ' ') return;
     do {
       if (!lire()) return;

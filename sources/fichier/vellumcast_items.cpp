@@ -1,4 +1,6 @@
 // Item lines, the dispatch table, the text items and the identifier item.
+#include <algorithm>
+
 #include "vellumcast.h"
 
 namespace vellumcast {
@@ -10,6 +12,26 @@ constexpr int kPli = 50;  // a value line folds at its 50th character
 
 bool AEchapper(char c) { return c == '\\' || c == ',' || c == ';'; }
 
+// The bytes a handler must look at one by one; any other byte is only
+// converted, so a run of them can be taken from the reader at once.
+struct Classes {
+  bool valeur[256] = {};       // in a subject or location: line ends and escapes
+  bool description[256] = {};  // in a body: also the form feed and the end of the input
+  constexpr Classes() {
+    for (unsigned char c : {'\r', '\n', '\\', ',', ';'}) valeur[c] = description[c] = true;
+    description[static_cast<unsigned char>(kSautPage)] = true;
+    description[static_cast<unsigned char>(kFinEntree)] = true;
+  }
+};
+constexpr Classes kClasses;
+
+// The length of the run of bytes at the start of `d` that `a_regarder` does not mark.
+size_t Ordinaires(std::string_view d, const bool (&a_regarder)[256]) {
+  size_t n = 0;
+  while (n < d.size() && !a_regarder[static_cast<unsigned char>(d[n])]) ++n;
+  return n;
+}
+
 }  // namespace
 
 void Conversion::LIRE_DEBUT_LIGNE(CHAINE* seq, char deca) {
@@ -17,6 +39,20 @@ void Conversion::LIRE_DEBUT_LIGNE(CHAINE* seq, char deca) {
   // The kept-back character leads, untested.
   if (CAR_DEJA_LU != kEsc) seq->Ajouter(CAR_DEJA_LU);
   for (;;) {
+    // Characters that end nothing are taken as a run.
+    std::string_view suite = source_->Suite();
+    size_t place = static_cast<size_t>(kLongueurMaxLigne - seq->size());
+    size_t n = 0;
+    while (n < suite.size() && n < place && suite[n] != deca && suite[n] != '\n' &&
+           suite[n] != '\r') {
+      ++n;
+    }
+    if (n > 0) {
+      seq->Ajouter(suite.substr(0, n));
+      source_->Prendre(n);
+      if (seq->size() == kLongueurMaxLigne) break;
+      continue;
+    }
     char c = source_->NEXTCAR();
     // Nothing is appended for a read that found the input exhausted.
     if (source_->Epuisee()) break;
@@ -34,33 +70,34 @@ void Conversion::LIRE_DEBUT_LIGNE(CHAINE* seq, char deca) {
 
 void Conversion::TRAITER_LIGNE(const CHAINE& ligne) {
   std::string_view l = ligne;
-  if (STARTSWITH(l, "Subject:")) {
+  // Most lines are ignored items: their first character rules out all but
+  // one or two names before any comparison.
+  const char p = l.empty() ? '\0' : l[0];
+  if (p == 'S' && STARTSWITH(l, "Subject:")) {
     ECRIRE_LIGNE_RDV("SUMMARY:");
-  } else if (STARTSWITH(l, "Location:")) {
+  } else if (p == 'L' && STARTSWITH(l, "Location:")) {
     ECRIRE_LIGNE_RDV("LOCATION:");
-  } else if (STARTSWITH(l, "$UpdatedBy:") || STARTSWITH(l, "$Revisions:")) {
+  } else if (p == '$' && (STARTSWITH(l, "$UpdatedBy:") || STARTSWITH(l, "$Revisions:"))) {
     RDV_PRESQUE_FINI = true;
   } else if (l == " " && RDV_PRESQUE_FINI) {
     ECRIRE_DESCRIPTION();
-  } else if (STARTSWITH(l, "$PublicAccess:")) {
+  } else if (p == '$' && STARTSWITH(l, "$PublicAccess:")) {
     ECRIRE_ACCES();
-  } else if (STARTSWITH(l, "CalendarDateTime:")) {
+  } else if (p == 'C' && STARTSWITH(l, "CalendarDateTime:")) {
     CHERCHER_RECURRENCE();
-  } else if (STARTSWITH(l, "STARTDATETIME:")) {
+  } else if (p == 'S' && STARTSWITH(l, "STARTDATETIME:")) {
     RECUPERER_DATES(0);
-  } else if (STARTSWITH(l, "EndDateTime:")) {
+  } else if (p == 'E' && STARTSWITH(l, "EndDateTime:")) {
     RECUPERER_DATES(1);
-  } else if (STARTSWITH(l, "ApptUNID:")) {
+  } else if (p == 'A' && STARTSWITH(l, "ApptUNID:")) {
     RECUPERER_UID();
-  } else if (STARTSWITH(l, "$ICAL_ORIG_STREAM:")) {
+  } else if (p == '$' && STARTSWITH(l, "$ICAL_ORIG_STREAM:")) {
     RECUPERER_ICAL();
   }
   SAUTER_LIGNE();
 }
 
-void Conversion::PUT_RDV(std::string_view ch) {
-  for (char c : ch) rdv_.Ajouter(UTF8(static_cast<unsigned char>(c)));
-}
+void Conversion::PUT_RDV(std::string_view ch) { AjouterUtf8(ch, &rdv_); }
 
 void Conversion::AjouterValeur(char c, int* compteur) {
   // An escaped character counts two and is never separated from its backslash.
@@ -85,14 +122,50 @@ void Conversion::ECRIRE_LIGNE_RDV(std::string_view mot_cle) {
   int compteur = static_cast<int>(mot_cle.size());
   while (!source_->END_OF_LINE && !source_->Epuisee()) {
     AjouterValeur(c, &compteur);
+    CopierValeur(&compteur);
     c = source_->NEXTCAR();
   }
   rdv_.Ajouter('\n');
 }
 
+void Conversion::CopierValeur(int* compteur) {
+  for (;;) {
+    std::string_view suite = source_->Suite();
+    size_t n = Ordinaires(suite, kClasses.valeur);
+    if (n == 0) return;
+    // Each character counts one; the one that brings the counter to 50 goes
+    // after the fold, uncounted, as in AjouterValeur.
+    size_t pris = 0;
+    while (pris < n) {
+      if (*compteur >= kPli - 1) {
+        rdv_.Ajouter("\n ");
+        *compteur = 0;
+        AjouterUtf8(suite.substr(pris, 1), &rdv_);
+        ++pris;
+        continue;
+      }
+      size_t t = std::min(n - pris, static_cast<size_t>(kPli - 1 - *compteur));
+      AjouterUtf8(suite.substr(pris, t), &rdv_);
+      *compteur += static_cast<int>(t);
+      pris += t;
+    }
+    source_->Prendre(n);
+  }
+}
+
 void Conversion::ECRIRE_DESCRIPTION() {
   PUT_RDV("DESCRIPTION:");
-  while (!source_->AtEnd()) {
+  for (;;) {
+    // A run of bytes that are neither line ends, escapes, form feeds nor
+    // code 26 goes in at once.
+    std::string_view suite = source_->Suite();
+    size_t n = Ordinaires(suite, kClasses.description);
+    if (n > 0) {
+      AjouterUtf8(suite.substr(0, n), &rdv_);
+      source_->Prendre(n);
+      continue;
+    }
+    if (source_->AtEnd()) break;
     char c = source_->NEXTCAR();
     if (source_->END_OF_LINE) {
       // The escaped line break, then a fold.
