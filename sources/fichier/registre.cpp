@@ -5,27 +5,93 @@
 namespace vellumcast {
 
 namespace {
-std::string Plier(std::string_view s) {
-  std::string r(s);
-  for (char& c : r) c = TOLOWERCASE(c);
-  return r;
+
+constexpr uint64_t kFnvBase = 0xcbf29ce484222325ull;
+constexpr uint64_t kFnvPremier = 0x100000001b3ull;
+
+// FNV-1a over the folded bytes: the hash of each prefix comes on the way.
+uint64_t Suivant(uint64_t h, char c) {
+  return (h ^ static_cast<unsigned char>(TOLOWERCASE(c))) * kFnvPremier;
 }
+
+// The final hash of a key: never 0, which marks a free slot.
+uint64_t Empreinte(uint64_t h) {
+  h ^= h >> 33;
+  h *= 0xff51afd7ed558ccdull;
+  h ^= h >> 33;
+  return h == 0 ? 1 : h;
+}
+
+bool EgauxPlies(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (TOLOWERCASE(a[i]) != TOLOWERCASE(b[i])) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
-Registre::Registre() { Stocker("0"); }
+Registre::Registre() : debuts_{0}, cles_(64) { Stocker("0"); }
 
-void Registre::Stocker(std::string_view uid) {
-  records_.emplace_back(uid);
-  const std::string& plie = plies_.emplace_back(Plier(uid));
-  std::string_view v(plie);
-  if (!v.empty()) index_.insert(v);
-  for (size_t k = 1; k < v.size(); ++k) {
-    if (v[k] == ' ' || v[k] == '=' || v[k] == '>') index_.insert(v.substr(0, k));
+size_t Registre::octets() const {
+  return textes_.capacity() + debuts_.capacity() * sizeof(uint64_t) +
+         cles_.capacity() * sizeof(Cle);
+}
+
+size_t Registre::Chercher(uint64_t empreinte, std::string_view texte) const {
+  size_t masque = cles_.size() - 1;
+  for (size_t i = empreinte & masque;; i = (i + 1) & masque) {
+    const Cle& c = cles_[i];
+    if (c.empreinte == 0) return i;
+    if (c.empreinte == empreinte &&
+        EgauxPlies(std::string_view(textes_).substr(c.debut, c.longueur), texte)) {
+      return i;
+    }
   }
 }
 
+void Registre::Agrandir() {
+  std::vector<Cle> anciennes(cles_.size() * 2);
+  anciennes.swap(cles_);
+  size_t masque = cles_.size() - 1;
+  for (const Cle& c : anciennes) {
+    if (c.empreinte == 0) continue;
+    size_t i = c.empreinte & masque;
+    while (cles_[i].empreinte != 0) i = (i + 1) & masque;
+    cles_[i] = c;
+  }
+}
+
+void Registre::Indexer(uint64_t empreinte, size_t debut, size_t longueur) {
+  size_t i = Chercher(empreinte, std::string_view(textes_).substr(debut, longueur));
+  if (cles_[i].empreinte != 0) return;
+  cles_[i].empreinte = empreinte;
+  cles_[i].debut = debut;
+  cles_[i].longueur = longueur;
+  if (++occupees_ * 2 > cles_.size()) Agrandir();
+}
+
+void Registre::Stocker(std::string_view uid) {
+  size_t debut = textes_.size();
+  textes_.append(uid);
+  debuts_.push_back(textes_.size());
+  uint64_t h = kFnvBase;
+  for (size_t k = 0; k < uid.size(); ++k) {
+    if (k > 0 && (uid[k] == ' ' || uid[k] == '=' || uid[k] == '>')) {
+      Indexer(Empreinte(h), debut, k);
+    }
+    h = Suivant(h, uid[k]);
+  }
+  if (!uid.empty()) Indexer(Empreinte(h), debut, uid.size());
+}
+
 bool Registre::DejaRencontre(std::string_view uid) {
-  if (!uid.empty() && index_.contains(Plier(uid))) return true;
+  if (!uid.empty()) {
+    uint64_t h = kFnvBase;
+    for (char c : uid) h = Suivant(h, c);
+    if (cles_[Chercher(Empreinte(h), uid)].empreinte != 0) return true;
+  }
   Stocker(uid);
   return false;
 }
