@@ -1,0 +1,31 @@
+// What a whole conversion must give, whatever bytes it is handed: the checks
+// the fuzz target applies to every input, shared with the regression tests.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vellumcast {
+
+// Reads per input byte that a conversion may never exceed (see invariants.cpp).
+constexpr uint64_t kLecturesParOctet = 5;
+
+// What one checked conversion gave.
+struct Bilan {
+  std::string erreur;     // the first broken rule; empty when every rule holds
+  size_t blocs = 0;       // event blocks in the result
+  uint64_t lectures = 0;  // calls to the reader
+  std::string resultat;   // the result file
+};
+
+// Converts `entree` in memory (event buffer and date lists spill to disk past
+// `limite_memoire` bytes) and checks the result against every rule.
+Bilan VerifierConversion(std::string_view entree, size_t limite_memoire);
+
+// Checks a result file alone; empty when it is well formed. `blocs` receives
+// the number of event blocks.
+std::string VerifierResultat(std::string_view resultat, size_t* blocs);
+
+}  // namespace vellumcast

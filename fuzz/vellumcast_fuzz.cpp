@@ -1,0 +1,25 @@
+// Coverage-guided fuzzing of a whole conversion: any bytes make an export, and
+// the result must keep every rule of invariants.h. A broken rule aborts, so
+// the fuzzer keeps the input as a crash.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+
+#include "invariants.h"
+#include "tampon.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::string_view entree(reinterpret_cast<const char*>(data), size);
+  // One input in three runs with a tiny memory bound, so that the event buffer
+  // and the date lists go through their temporary files as well.
+  size_t limite = vellumcast::Tampon::kLimiteParDefaut;
+  if (size > 0 && data[0] % 3 == 0) limite = 1 + size % 97;
+  vellumcast::Bilan bilan = vellumcast::VerifierConversion(entree, limite);
+  if (!bilan.erreur.empty()) {
+    std::fprintf(stderr, "broken rule: %s\n", bilan.erreur.c_str());
+    std::abort();
+  }
+  return 0;
+}

@@ -1,0 +1,175 @@
+// The rules the fuzz target holds every conversion to: the checker itself must
+// catch each broken rule, and every seed and every input the fuzzer once
+// failed on must keep them, in memory and with the spill to disk.
+#include "invariants.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace vellumcast {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Prologue() {
+  // Written from the calendar layout: three time zones with the same rules.
+  std::string p = "BEGIN:VCALENDAR\r\nPRODID:Vellumcast(C)\r\nVERSION:2.0\r\nMETHOD:PUBLISH\r\n";
+  for (const char* tzid : {"France", "(GMT+01.00) Brussels / Copenhagen / Madrid / Paris",
+                           "(GMT+01.00) Amsterdam / Berlin / Bern / Rome / Stockholm / Vienna"}) {
+    p += "BEGIN:VTIMEZONE\r\nTZID:";
+    p += tzid;
+    p += "\r\nBEGIN:STANDARD\r\nDTSTART:19710101T030000\r\nTZOFFSETTO:+0100\r\n"
+         "TZOFFSETFROM:+0200\r\nRRULE:FREQ=YEARLY;WKST=MO;INTERVAL=1;BYMONTH=10;BYDAY=-1SU\r\n"
+         "END:STANDARD\r\nBEGIN:DAYLIGHT\r\nDTSTART:19710101T020000\r\nTZOFFSETTO:+0200\r\n"
+         "TZOFFSETFROM:+0100\r\nRRULE:FREQ=YEARLY;WKST=MO;INTERVAL=1;BYMONTH=3;BYDAY=-1SU\r\n"
+         "END:DAYLIGHT\r\nEND:VTIMEZONE\r\n";
+  }
+  return p;
+}
+
+// The worked block: identifier ABC, number `n`, a summary folded once.
+std::string Bloc(int n) {
+  return "BEGIN:VEVENT\r\nUID:ABC-" + std::to_string(n) +
+         "\r\nCREATED:20091101T100000Z\r\n"
+         "SUMMARY:Weekly meeting\n CONTINUED\nCLASS:PUBLIC\nDESCRIPTION:a\\n\n b\n"
+         "DTSTAMP:20090201T093000Z\r\nDTSTART;TZID=France:20090201T093000\r\n"
+         "DTEND;TZID=France:20090201T103000\r\nSTATUS:CONFIRMED\r\nCATEGORIES:MEETING\r\n"
+         "TRANSP:OPAQUE\r\nEND:VEVENT\r\n";
+}
+
+std::string Remplacer(std::string s, std::string_view de, std::string_view par) {
+  size_t p = s.find(de);
+  if (p == std::string::npos)
+    ADD_FAILURE() << "missing " << de;
+  else
+    s.replace(p, de.size(), par);
+  return s;
+}
+
+TEST(VerifierResultat, WellFormedResultsPass) {
+  const std::string fin = "END:VCALENDAR\r\n";
+  size_t blocs = 99;
+  EXPECT_EQ(VerifierResultat(Prologue() + fin, &blocs), "");
+  EXPECT_EQ(blocs, 0u);
+  EXPECT_EQ(VerifierResultat(Prologue() + Bloc(1) + Bloc(2) + fin, &blocs), "");
+  EXPECT_EQ(blocs, 2u);
+  // No DTEND and an empty event buffer are both allowed.
+  std::string nu = Remplacer(Bloc(1), "DTEND;TZID=France:20090201T103000\r\n", "");
+  nu =
+      Remplacer(nu, "SUMMARY:Weekly meeting\n CONTINUED\nCLASS:PUBLIC\nDESCRIPTION:a\\n\n b\n", "");
+  EXPECT_EQ(VerifierResultat(Prologue() + nu + fin, &blocs), "");
+}
+
+struct Casse {
+  const char* nom;
+  std::string resultat;
+};
+
+class ResultatCasse : public testing::TestWithParam<Casse> {};
+
+TEST_P(ResultatCasse, IsCaught) {
+  size_t blocs = 0;
+  EXPECT_NE(VerifierResultat(GetParam().resultat, &blocs), "") << GetParam().nom;
+}
+
+const std::string kFin = "END:VCALENDAR\r\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Regles, ResultatCasse,
+    testing::Values(
+        Casse{"PrologueLineMissing", Remplacer(Prologue(), "METHOD:PUBLISH\r\n", "") + kFin},
+        Casse{"PrologueLineEndedByLfAlone",
+              Remplacer(Prologue(), "VERSION:2.0\r\n", "VERSION:2.0\n") + kFin},
+        Casse{"NoClosingLine", Prologue() + Bloc(1)},
+        Casse{"ClosingLineWithoutCrLf", Prologue() + "END:VCALENDAR\n"},
+        Casse{"TransplineMissing", Prologue() + Remplacer(Bloc(1), "TRANSP:OPAQUE\r\n", "") + kFin},
+        Casse{"UidMissing", Prologue() + Remplacer(Bloc(1), "UID:ABC-1\r\n", "") + kFin},
+        Casse{"TwoDtend",
+              Prologue() + Remplacer(Bloc(1), "STATUS:", "DTEND;TZID=France:1\r\nSTATUS:") + kFin},
+        Casse{"TwoStatus",
+              Prologue() + Remplacer(Bloc(1), "CATEGORIES:", "STATUS:CONFIRMED\r\nCATEGORIES:") +
+                  kFin},
+        Casse{"EndVeventMissing", Prologue() + Remplacer(Bloc(1), "END:VEVENT\r\n", "") + kFin},
+        Casse{"BlockInsideBlock",
+              Prologue() + Remplacer(Bloc(1), "END:VEVENT\r\n", "") + Bloc(2) + kFin},
+        Casse{"BlockNumberSkipped", Prologue() + Bloc(1) + Bloc(3) + kFin},
+        Casse{"StrayLineBetweenBlocks", Prologue() + Bloc(1) + "SUMMARY:x\n" + Bloc(2) + kFin},
+        Casse{"BufferLineAfterDtstamp",
+              Prologue() + Remplacer(Bloc(1), "DTSTART;", "LOCATION:x\nDTSTART;") + kFin},
+        Casse{"CarriageReturnInsideLine",
+              Prologue() + Remplacer(Bloc(1), "Weekly", "Wee\rkly") + kFin},
+        Casse{"DtstartDiffersFromDtstamp",
+              Prologue() + Remplacer(Bloc(1), "France:20090201T093000", "France:20090201T093001") +
+                  kFin},
+        Casse{"StartAtYearLimit",
+              Prologue() +
+                  Remplacer(Remplacer(Bloc(1), "DTSTAMP:2009", "DTSTAMP:2012"),
+                            "France:20090201T093000", "France:20120201T093000") +
+                  kFin},
+        Casse{"UnknownPropertyInBlock",
+              Prologue() + Remplacer(Bloc(1), "CLASS:PUBLIC\n", "X-CLASS:PUBLIC\n") + kFin}),
+    [](const testing::TestParamInfo<Casse>& i) { return std::string(i.param.nom); });
+
+std::string LireFichier(const fs::path& p) {
+  std::ifstream f(p, std::ios::binary);
+  std::ostringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+// The seed corpus and the fuzzer's past failures, in a fixed order.
+std::vector<fs::path> Entrees() {
+  std::vector<fs::path> v;
+  for (const char* dossier : {"corpus", "regressions"}) {
+    for (const auto& e : fs::directory_iterator(fs::path(VELLUMCAST_FUZZ) / dossier)) {
+      if (e.is_regular_file() && e.path().filename().string()[0] != '.') v.push_back(e.path());
+    }
+  }
+  std::sort(v.begin(), v.end());
+  return v;
+}
+
+TEST(CorpusEtRegressions, EveryInputKeepsEveryRuleInMemoryAndSpilled) {
+  std::vector<fs::path> entrees = Entrees();
+  ASSERT_GE(entrees.size(), 20u);
+  for (const fs::path& p : entrees) {
+    std::string octets = LireFichier(p);
+    for (size_t limite : {size_t{1} << 20, size_t{7}}) {
+      Bilan b = VerifierConversion(octets, limite);
+      EXPECT_EQ(b.erreur, "") << p.filename() << " with a bound of " << limite << " bytes";
+    }
+  }
+}
+
+TEST(CorpusEtRegressions, SpillToDiskChangesNothing) {
+  for (const fs::path& p : Entrees()) {
+    std::string octets = LireFichier(p);
+    EXPECT_EQ(VerifierConversion(octets, 1 << 20).resultat, VerifierConversion(octets, 3).resultat)
+        << p.filename();
+  }
+}
+
+TEST(VerifierConversion, EmptyInputGivesPrologueAndClosingLineOnly) {
+  Bilan b = VerifierConversion("", 1 << 20);
+  EXPECT_EQ(b.erreur, "");
+  EXPECT_EQ(b.resultat, Prologue() + kFin);
+}
+
+TEST(VerifierConversion, ReadsStayWithinTheirBound) {
+  // Each consumed byte costs one read and at most one end-of-input test.
+  std::string entree = "STARTDATETIME: ";
+  for (int i = 0; i < 1000; ++i) entree += "1/2/2009 9:30,";
+  Bilan b = VerifierConversion(entree, 1 << 20);
+  EXPECT_EQ(b.erreur, "");
+  EXPECT_LE(b.lectures, 2 * entree.size() + 5);
+  EXPECT_GT(b.lectures, entree.size());
+}
+
+}  // namespace
+}  // namespace vellumcast
