@@ -4,7 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-paquets=(cmake g++ make libgtest-dev)
+# libical-dev and pkg-config: the interoperability test reads the results with libical.
+paquets=(cmake g++ make libgtest-dev libical-dev pkg-config)
 manquants=()
 for p in "${paquets[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || manquants+=("$p")
