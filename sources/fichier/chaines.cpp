@@ -7,23 +7,6 @@
 
 namespace vellumcast {
 
-void CHAINE::Ajouter(std::string_view s) {
-  size_t place = static_cast<size_t>(LONG_MAX_CHAINE - n_);
-  if (s.size() > place) s = s.substr(0, place);
-  s.copy(c_ + n_, s.size());
-  n_ = static_cast<uint8_t>(n_ + s.size());
-}
-
-bool STARTSWITH(std::string_view ch, std::string_view msg) { return ch.starts_with(msg); }
-
-char LASTCHAR(std::string_view ch) { return ch.empty() ? '\0' : ch.back(); }
-
-bool ISAFIGURE(char c) { return c >= '0' && c <= '9'; }
-
-bool ISUPPERCASE(char c) { return c >= 'A' && c <= 'Z'; }
-
-char TOLOWERCASE(char c) { return ISUPPERCASE(c) ? static_cast<char>(c + 32) : c; }
-
 CHAINE INT2STR(int32_t i) {
   if (i == 0) return CHAINE("0");
   char chiffres[12];

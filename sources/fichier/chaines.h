@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "statut.h"
@@ -22,7 +23,21 @@ class CHAINE {
   void Ajouter(char c) {
     if (n_ < LONG_MAX_CHAINE) c_[n_++] = c;
   }
-  void Ajouter(std::string_view s);
+  void Ajouter(std::string_view s) {
+    size_t place = static_cast<size_t>(LONG_MAX_CHAINE - n_);
+    if (s.size() > place) s = s.substr(0, place);
+    // Item names are short: eight bytes at a time, the last eight overlapping,
+    // instead of a general copy that costs more to start than to run.
+    char* d = c_ + n_;
+    size_t n = s.size();
+    if (n >= 8) {
+      for (size_t i = 0; i + 8 < n; i += 8) std::memcpy(d + i, s.data() + i, 8);
+      std::memcpy(d + n - 8, s.data() + n - 8, 8);
+    } else {
+      for (size_t i = 0; i < n; ++i) d[i] = s[i];
+    }
+    n_ = static_cast<uint8_t>(n_ + n);
+  }
   void Vider() { n_ = 0; }
   // Drops the last character.
   void Retirer() {
@@ -39,16 +54,17 @@ class CHAINE {
   char c_[LONG_MAX_CHAINE];
 };
 
+// These five run for nearly every character read: they are inline.
 // Whether `ch` begins with `msg`, byte for byte.
-bool STARTSWITH(std::string_view ch, std::string_view msg);
+inline bool STARTSWITH(std::string_view ch, std::string_view msg) { return ch.starts_with(msg); }
 // The last character of `ch`, or code 0 when it is empty.
-char LASTCHAR(std::string_view ch);
+inline char LASTCHAR(std::string_view ch) { return ch.empty() ? '\0' : ch.back(); }
 // Codes 48 to 57.
-bool ISAFIGURE(char c);
+inline bool ISAFIGURE(char c) { return c >= '0' && c <= '9'; }
 // Codes 65 to 90.
-bool ISUPPERCASE(char c);
+inline bool ISUPPERCASE(char c) { return c >= 'A' && c <= 'Z'; }
 // A to Z made small; every other code unchanged.
-char TOLOWERCASE(char c);
+inline char TOLOWERCASE(char c) { return ISUPPERCASE(c) ? static_cast<char>(c + 32) : c; }
 // The decimal digits of `i`, without sign or leading zeros.
 CHAINE INT2STR(int32_t i);
 // The value of the digits of `ch`, other characters passed over; sets

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "balayage.h"
 #include "console.h"
 
 namespace vellumcast {
@@ -20,17 +21,14 @@ void Source::SauterLigne() {
     std::string_view d = lecteur_->Disponible();
     if (d.empty()) return;
     // The line ends at its line feed; a code 26 before it is the end of the input.
-    const char* lf = static_cast<const char*>(std::memchr(d.data(), '\n', d.size()));
-    size_t jusqua = lf != nullptr ? static_cast<size_t>(lf - d.data()) : d.size();
-    const char* fin = static_cast<const char*>(std::memchr(d.data(), kFinEntree, jusqua));
-    if (fin != nullptr) {
-      size_t n = static_cast<size_t>(fin - d.data());
-      if (n > 0) vide_ = false;
-      lecteur_->Avancer(n);
+    size_t jusqua = SansAucun<'\n', kFinEntree>(d);
+    if (jusqua < d.size() && d[jusqua] == kFinEntree) {
+      if (jusqua > 0) vide_ = false;
+      lecteur_->Avancer(jusqua);
       return;
     }
     vide_ = false;
-    if (lf != nullptr) {
+    if (jusqua < d.size()) {
       lecteur_->Avancer(jusqua + 1);
       END_OF_LINE = true;
       return;
@@ -138,8 +136,8 @@ constexpr std::string_view kFinConsole = "\r\nNo input file given\r\n";
 
 }  // namespace
 
-Choix GETINPUTFILE(const std::string* argument, Console* console, Erreurs* erreurs,
-                   Entree* entree, Statut* statut) {
+Choix GETINPUTFILE(const std::string* argument, Console* console, Erreurs* erreurs, Entree* entree,
+                   Statut* statut) {
   for (;;) {
     std::string nom;
     if (argument == nullptr) {

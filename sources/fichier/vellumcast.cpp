@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <limits>
+
+#include "balayage.h"
 
 namespace vellumcast {
 
@@ -87,19 +90,26 @@ constexpr TableUtf8 kUtf8;
 std::string_view UTF8(unsigned char car) { return {kUtf8.octets[car], kUtf8.longueur[car]}; }
 
 void AjouterUtf8(std::string_view latin1, Tampon* tampon) {
-  // Converted a piece at a time on the stack, so the buffer grows once per piece.
+  // Converted a piece at a time on the stack, so the buffer grows once per
+  // piece; runs of bytes 1 to 127 are copied as they are.
   char morceau[4096];
   while (!latin1.empty()) {
-    size_t n = std::min(latin1.size(), sizeof morceau / 2);
+    std::string_view piece = latin1.substr(0, sizeof morceau / 2);
     char* p = morceau;
-    for (size_t i = 0; i < n; ++i) {
-      auto c = static_cast<unsigned char>(latin1[i]);
+    size_t i = 0;
+    while (i < piece.size()) {
+      size_t n = Ascii(piece.substr(i));
+      std::memcpy(p, piece.data() + i, n);
+      p += n;
+      i += n;
+      if (i == piece.size()) break;
+      auto c = static_cast<unsigned char>(piece[i++]);
       p[0] = kUtf8.octets[c][0];
       p[1] = kUtf8.octets[c][1];
       p += kUtf8.longueur[c];
     }
     tampon->Ajouter(std::string_view(morceau, static_cast<size_t>(p - morceau)));
-    latin1.remove_prefix(n);
+    latin1.remove_prefix(piece.size());
   }
 }
 

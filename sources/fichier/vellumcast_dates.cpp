@@ -1,4 +1,5 @@
 // The start and end date lists, and the recurrence they show.
+#include "balayage.h"
 #include "vellumcast.h"
 
 namespace vellumcast {
@@ -161,7 +162,16 @@ void Conversion::RECUPERER_DATES(int i) {
 void Conversion::CHERCHER_RECURRENCE() {
   char c = 0;
   if (!source_->END_OF_LINE) {
-    while (!source_->AtEnd()) {
+    for (;;) {
+      // Up to a comma, a line end or code 26 at once.
+      std::string_view suite = source_->Suite();
+      size_t n = SansAucun<',', '\r', '\n', kFinEntree>(suite);
+      if (n > 0) {
+        c = suite[n - 1];
+        source_->Prendre(n);
+        continue;
+      }
+      if (source_->AtEnd()) break;
       c = source_->NEXTCAR();
       if (c == ',' || source_->END_OF_LINE) break;
     }

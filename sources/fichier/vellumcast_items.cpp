@@ -1,6 +1,7 @@
 // Item lines, the dispatch table, the text items and the identifier item.
 #include <algorithm>
 
+#include "balayage.h"
 #include "vellumcast.h"
 
 namespace vellumcast {
@@ -14,22 +15,11 @@ bool AEchapper(char c) { return c == '\\' || c == ',' || c == ';'; }
 
 // The bytes a handler must look at one by one; any other byte is only
 // converted, so a run of them can be taken from the reader at once.
-struct Classes {
-  bool valeur[256] = {};       // in a subject or location: line ends and escapes
-  bool description[256] = {};  // in a body: also the form feed and the end of the input
-  constexpr Classes() {
-    for (unsigned char c : {'\r', '\n', '\\', ',', ';'}) valeur[c] = description[c] = true;
-    description[static_cast<unsigned char>(kSautPage)] = true;
-    description[static_cast<unsigned char>(kFinEntree)] = true;
-  }
-};
-constexpr Classes kClasses;
-
-// The length of the run of bytes at the start of `d` that `a_regarder` does not mark.
-size_t Ordinaires(std::string_view d, const bool (&a_regarder)[256]) {
-  size_t n = 0;
-  while (n < d.size() && !a_regarder[static_cast<unsigned char>(d[n])]) ++n;
-  return n;
+// In a subject or location: line ends and escapes.
+size_t ValeurOrdinaire(std::string_view d) { return SansAucun<'\r', '\n', '\\', ',', ';'>(d); }
+// In a body: also the form feed and the end of the input.
+size_t DescriptionOrdinaire(std::string_view d) {
+  return SansAucun<'\r', '\n', '\\', ',', ';', kSautPage, kFinEntree>(d);
 }
 
 }  // namespace
@@ -43,9 +33,13 @@ void Conversion::LIRE_DEBUT_LIGNE(CHAINE* seq, char deca) {
     std::string_view suite = source_->Suite();
     size_t place = static_cast<size_t>(kLongueurMaxLigne - seq->size());
     size_t n = 0;
-    while (n < suite.size() && n < place && suite[n] != deca && suite[n] != '\n' &&
-           suite[n] != '\r') {
-      ++n;
+    if (deca == ':') {
+      n = std::min(SansAucun<':', '\n', '\r'>(suite.substr(0, place)), place);
+    } else {
+      while (n < suite.size() && n < place && suite[n] != deca && suite[n] != '\n' &&
+             suite[n] != '\r') {
+        ++n;
+      }
     }
     if (n > 0) {
       seq->Ajouter(suite.substr(0, n));
@@ -131,7 +125,7 @@ void Conversion::ECRIRE_LIGNE_RDV(std::string_view mot_cle) {
 void Conversion::CopierValeur(int* compteur) {
   for (;;) {
     std::string_view suite = source_->Suite();
-    size_t n = Ordinaires(suite, kClasses.valeur);
+    size_t n = ValeurOrdinaire(suite);
     if (n == 0) return;
     // Each character counts one; the one that brings the counter to 50 goes
     // after the fold, uncounted, as in AjouterValeur.
@@ -159,7 +153,7 @@ void Conversion::ECRIRE_DESCRIPTION() {
     // A run of bytes that are neither line ends, escapes, form feeds nor
     // code 26 goes in at once.
     std::string_view suite = source_->Suite();
-    size_t n = Ordinaires(suite, kClasses.description);
+    size_t n = DescriptionOrdinaire(suite);
     if (n > 0) {
       AjouterUtf8(suite.substr(0, n), &rdv_);
       source_->Prendre(n);
@@ -195,7 +189,17 @@ void Conversion::RECUPERER_UID() {
   a_uid_ = true;
   CH_UID.Vider();
   if (!source_->END_OF_LINE) {
-    while (!source_->AtEnd()) {
+    for (;;) {
+      // A run without blank, line end or code 26 goes in at once.
+      std::string_view suite = source_->Suite();
+      size_t n = SansAucun<' ', '\r', '\n', kFinEntree>(suite);
+      if (n > 0) {
+        CH_UID.Ajouter(suite.substr(0, n));
+        CAR = suite[n - 1];
+        source_->Prendre(n);
+        continue;
+      }
+      if (source_->AtEnd()) break;
       CAR = source_->NEXTCAR();
       if (source_->END_OF_LINE) break;
       if (CAR != ' ') CH_UID.Ajouter(CAR);
