@@ -264,6 +264,7 @@ class DevelopperTest : public ::testing::Test {
  protected:
   void SetUp() override {
     tmp_.Poser("g.txt");
+    tmp_.Poser("f.txt");
     tmp_.Poser("sub/f.txt");
     tmp_.Poser("autre/f.txt");
     tmp_.Poser("autre/seul.txt");

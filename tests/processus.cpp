@@ -242,6 +242,12 @@ bool SousTerminal::AttendreEtat(int* statut, int delai) {
     if (n == 1) {
       if (::read(etats_, statut, sizeof *statut) != sizeof *statut) return false;
       if (!WIFSTOPPED(*statut)) termine_ = true;
+      // What it showed before stopping or ending is all in the terminal by now.
+      std::string::size_type avant;
+      do {
+        avant = ecran_.size();
+        Lire(0);
+      } while (ecran_.size() != avant);
       return true;
     }
     if (Horloge::now() >= echeance) return false;

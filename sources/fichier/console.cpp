@@ -5,6 +5,9 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <iterator>
+
 #include "flux.h"
 
 namespace vellumcast {
@@ -16,6 +19,11 @@ namespace {
 struct termios g_normal;
 volatile sig_atomic_t g_brut = 0;
 int g_fd_brut = -1;
+
+// The signals that would leave the terminal raw, and what they did before the key was awaited.
+constexpr int kSignaux[] = {SIGINT, SIGTERM, SIGTSTP, SIGHUP, SIGQUIT};
+struct sigaction g_avant[std::size(kSignaux)];
+bool g_ignore[std::size(kSignaux)];
 
 void PasserEnBrut() {
   struct termios brut = g_normal;
@@ -34,14 +42,37 @@ void Installer(int sig) {
   sigaction(sig, &sa, nullptr);
 }
 
+// Puts the terminal back, then lets the signal do what it does by default.
+// The signal is blocked while its handler runs, so it is raised and then
+// unblocked here: a stop takes effect at once, and the process carries on
+// from this point when it is continued.
 void SurSignal(int sig) {
+  int errno_avant = errno;
   if (g_brut) tcsetattr(g_fd_brut, TCSANOW, &g_normal);
   signal(sig, SIG_DFL);
   raise(sig);
+  sigset_t seul;
+  sigemptyset(&seul);
+  sigaddset(&seul, sig);
+  sigprocmask(SIG_UNBLOCK, &seul, nullptr);
   // Back from a stop: the key is still awaited.
-  if (sig == SIGTSTP || sig == SIGTTIN || sig == SIGTTOU) {
-    Installer(sig);
-    if (g_brut) PasserEnBrut();
+  Installer(sig);
+  if (g_brut) PasserEnBrut();
+  errno = errno_avant;
+}
+
+// Takes over the signals, except those the program was started with ignored.
+void PrendreSignaux() {
+  for (size_t i = 0; i < std::size(kSignaux); ++i) {
+    sigaction(kSignaux[i], nullptr, &g_avant[i]);
+    g_ignore[i] = g_avant[i].sa_handler == SIG_IGN;
+    if (!g_ignore[i]) Installer(kSignaux[i]);
+  }
+}
+
+void RendreSignaux() {
+  for (size_t i = 0; i < std::size(kSignaux); ++i) {
+    if (!g_ignore[i]) sigaction(kSignaux[i], &g_avant[i], nullptr);
   }
 }
 
@@ -96,8 +127,8 @@ bool Console::LireLigne(std::string* ligne) {
 }
 
 bool Console::LireTouche(char* touche) {
-  Vider();
   if (entree_terminal_) return LireToucheTerminal(touche);
+  Vider();
   int c = entree_->Octet();
   if (c < 0) return false;
   *touche = static_cast<char>(c);
@@ -114,11 +145,14 @@ bool Console::LireToucheTerminal(char* touche) {
     return LireTouche(touche);
   }
   g_fd_brut = fd;
-  for (int sig : {SIGINT, SIGTERM, SIGTSTP, SIGHUP, SIGQUIT}) Installer(sig);
+  PrendreSignaux();
   // Whatever was typed ahead belongs to no key.
   entree_->OublierAvance();
   g_brut = 1;
   PasserEnBrut();
+  // The question shows only once the terminal is raw: a key pressed as soon
+  // as it appears is neither echoed nor flushed away.
+  Vider();
   int c = entree_->Octet();
   // The rest of a key of several bytes (an arrow's escape sequence, an
   // accented letter) arrives at once: drop it so it never reaches a name.
@@ -130,7 +164,7 @@ bool Console::LireToucheTerminal(char* touche) {
   }
   tcsetattr(fd, TCSAFLUSH, &g_normal);
   g_brut = 0;
-  for (int sig : {SIGINT, SIGTERM, SIGTSTP, SIGHUP, SIGQUIT}) signal(sig, SIG_DFL);
+  RendreSignaux();
   if (c < 0) return false;
   *touche = static_cast<char>(c);
   return true;

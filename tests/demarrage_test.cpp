@@ -1,0 +1,101 @@
+// The built program's start-up, run as a child process: the dialogue on a
+// redirected console, the files it creates, and the run-time error stop.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "processus.h"
+#include "temporaire.h"
+
+namespace vellumcast {
+namespace {
+
+const std::string kProgramme = VELLUMCAST_BINAIRE;
+
+class DemarrageTest : public ::testing::Test {
+ protected:
+  Execution Lancer(std::vector<std::string> arguments, const std::string* clavier,
+                   const std::string& dossier = "") {
+    arguments.insert(arguments.begin(), kProgramme);
+    Execution r =
+        Executer(arguments, dossier.empty() ? tmp_.chemin() : tmp_.Sous(dossier), clavier);
+    EXPECT_TRUE(r.fini) << "still running after 10 s";
+    EXPECT_EQ(r.erreur, "");
+    return r;
+  }
+  Temporaire tmp_;
+};
+
+TEST_F(DemarrageTest, MissingFileWithNoConsoleInputEndsWithStatus2) {
+  Execution r = Lancer({"missing.txt"}, nullptr);
+  EXPECT_EQ(r.sortie, "Input file not found. Abort ? [Y/N] : \r\nNo input file given\r\n");
+  EXPECT_EQ(r.code(), 2);
+  EXPECT_TRUE(tmp_.Noms().empty());
+}
+
+TEST_F(DemarrageTest, AnswerYAbortsWithStatus0AndNoFile) {
+  const std::string clavier = "n\ny\n";
+  Execution r = Lancer({"missing.txt"}, &clavier);
+  EXPECT_EQ(r.sortie,
+            "Input file not found. Abort ? [Y/N] : \r\nInput file not found. Abort ? [Y/N] : \r\n");
+  EXPECT_EQ(r.code(), 0);
+  EXPECT_TRUE(tmp_.Noms().empty());
+}
+
+// A redirected standard output holds the program's lines and nothing else:
+// no screen clearing, no colour.
+TEST_F(DemarrageTest, RedirectedOutputCarriesOnlyTheTextLines) {
+  tmp_.Poser("agenda.txt");
+  const std::string nom = "agenda.txt\n";
+  struct Cas {
+    std::vector<std::string> arguments;
+    const std::string* clavier;
+    std::string sortie;
+  } cas[] = {
+      {{"agenda.txt"}, nullptr, "Fichier source termine\r\n"},
+      {{}, &nom, "Input file name : Fichier source termine\r\n"},
+  };
+  for (const Cas& c : cas) {
+    Execution r = Lancer(c.arguments, c.clavier);
+    EXPECT_EQ(r.sortie, c.sortie);
+    EXPECT_EQ(r.sortie.find('\x1b'), std::string::npos);
+    EXPECT_EQ(r.code(), 0);
+    EXPECT_NE(tmp_.Lire("agenda.ics"), "<absent>");
+    EXPECT_EQ(tmp_.Lire("Vellumcast.log"), "");
+  }
+}
+
+TEST_F(DemarrageTest, FilesAreCreatedBesideTheInputAfterARetry) {
+  tmp_.Poser("sub/agenda.txt");
+  const std::string clavier = "missing.txt\nn\nsub/agenda.txt\n";
+  Execution r = Lancer({}, &clavier);
+  EXPECT_EQ(r.sortie,
+            "Input file name : Input file not found. Abort ? [Y/N] : \r\n"
+            "Input file name : Fichier source termine\r\n");
+  EXPECT_EQ(r.code(), 0);
+  EXPECT_EQ(tmp_.Noms(), std::vector<std::string>{"sub"});
+  EXPECT_NE(tmp_.Lire("sub/agenda.ics"), "<absent>");
+  EXPECT_NE(tmp_.Lire("sub/Vellumcast.log"), "<absent>");
+}
+
+TEST_F(DemarrageTest, EmptyNameReadsStandardInputAndWritesDotIcsHere) {
+  tmp_.Poser("dans/rien");
+  const std::string vide = "";
+  Execution r = Lancer({""}, &vide, "dans");
+  EXPECT_EQ(r.sortie, "Fichier source termine\r\n");
+  EXPECT_EQ(r.code(), 0);
+  EXPECT_NE(tmp_.Lire("dans/.ics"), "<absent>");
+  EXPECT_NE(tmp_.Lire("dans/Vellumcast.log"), "<absent>");
+}
+
+TEST_F(DemarrageTest, ResultNameTakenByADirectoryIsRuntimeError5) {
+  tmp_.Poser("agenda.txt");
+  tmp_.Poser("agenda.ics/dedans");
+  Execution r = Lancer({"agenda.txt"}, nullptr);
+  EXPECT_EQ(r.sortie, "Runtime error 5 agenda.ics\r\n");
+  EXPECT_EQ(r.code(), 5);
+}
+
+}  // namespace
+}  // namespace vellumcast
