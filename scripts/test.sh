@@ -5,7 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # libical-dev and pkg-config: the interoperability test reads the results with libical.
-paquets=(cmake g++ make libgtest-dev libical-dev pkg-config)
+# clang and libclang-rt-14-dev: the fuzz target (libFuzzer comes with the latter).
+paquets=(cmake g++ make libgtest-dev libical-dev pkg-config clang libclang-rt-14-dev)
 manquants=()
 for p in "${paquets[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || manquants+=("$p")
@@ -26,3 +27,13 @@ echo "== build and test"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
+
+echo "== the same tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELLUMCAST_SANITIZE=ON >/dev/null
+cmake --build build-asan -j"$jobs"
+ctest --test-dir build-asan --output-on-failure -j"$jobs"
+
+echo "== fuzzing the conversion for ${FUZZ_SECONDS:-60} s"
+cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+  -DVELLUMCAST_FUZZ=ON -DVELLUMCAST_TESTS=OFF -DFUZZ_SECONDS="${FUZZ_SECONDS:-60}" >/dev/null
+cmake --build build-fuzz -j"$jobs" --target fuzz
