@@ -5,8 +5,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # libical-dev and pkg-config: the interoperability test reads the results with libical.
+# dpkg-dev: cpack finds the package's dependencies with dpkg-shlibdeps.
 # clang and libclang-rt-14-dev: the fuzz target (libFuzzer comes with the latter).
-paquets=(cmake g++ make libgtest-dev libical-dev pkg-config clang libclang-rt-14-dev)
+paquets=(cmake g++ make libgtest-dev libical-dev pkg-config dpkg-dev clang libclang-rt-14-dev)
 manquants=()
 for p in "${paquets[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || manquants+=("$p")
@@ -37,3 +38,6 @@ echo "== fuzzing the conversion for ${FUZZ_SECONDS:-60} s"
 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
   -DVELLUMCAST_FUZZ=ON -DVELLUMCAST_TESTS=OFF -DFUZZ_SECONDS="${FUZZ_SECONDS:-60}" >/dev/null
 cmake --build build-fuzz -j"$jobs" --target fuzz
+
+echo "== install and run the installed program"
+bash scripts/installation.sh build

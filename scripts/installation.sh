@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Installs the program built in BUILD_DIR (default: build) into a temporary
+# prefix and runs the installed copy: --help, --version and a conversion of a
+# copy of the sample export. Then builds the Debian package and checks what it
+# holds. Nothing outside the temporary directory and BUILD_DIR is touched.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+
+prefixe=$(mktemp -d)
+trap 'rm -rf "$prefixe"' EXIT
+echoue() {
+  echo "installation check failed: $*" >&2
+  exit 1
+}
+
+cmake --install "$build" --prefix "$prefixe" >/dev/null
+programme="$prefixe/bin/vellumcast"
+[[ -x $programme ]] || echoue "no bin/vellumcast"
+[[ -f $prefixe/share/man/man1/vellumcast.1 ]] || echoue "no share/man/man1/vellumcast.1"
+
+aide=$("$programme" --help </dev/null)
+[[ $aide == "Usage: vellumcast "* ]] || echoue "--help printed: $aide"
+version=$("$programme" --version </dev/null)
+[[ $version =~ ^vellumcast\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || echoue "--version printed: $version"
+statut=0
+"$programme" --bogus </dev/null >/dev/null 2>&1 || statut=$?
+[[ $statut -eq 64 ]] || echoue "--bogus ended with status $statut, not 64"
+
+mkdir "$prefixe/essai"
+cp examples/agenda.txt "$prefixe/essai/"
+# From another directory: the result goes beside the export.
+(cd / && "$programme" "$prefixe/essai/agenda.txt" </dev/null >"$prefixe/console.txt") ||
+  echoue "the conversion ended with status $?"
+[[ $(tail -n 1 "$prefixe/console.txt") == $'Fichier source termine\r' ]] ||
+  echoue "the console did not end with 'Fichier source termine'"
+ics="$prefixe/essai/agenda.ics"
+head -c 17 "$ics" | cmp -s - <(printf 'BEGIN:VCALENDAR\r\n') ||
+  echoue "agenda.ics does not open the calendar"
+tail -c 15 "$ics" | cmp -s - <(printf 'END:VCALENDAR\r\n') || echoue "agenda.ics does not end the calendar"
+grep -q '^BEGIN:VEVENT' "$ics" || echoue "agenda.ics holds no event"
+[[ -f $prefixe/essai/Vellumcast.log ]] || echoue "no Vellumcast.log beside the export"
+
+# The Debian package: the same two files under /usr.
+(cd "$build" && rm -f vellumcast_*.deb && cpack -G DEB >"$prefixe/cpack.txt" 2>&1) ||
+  { cat "$prefixe/cpack.txt" >&2; echoue "cpack -G DEB failed"; }
+paquet=$(ls "$build"/vellumcast_*.deb)
+contenu=$(dpkg-deb -c "$paquet")
+grep -q ' ./usr/bin/vellumcast$' <<<"$contenu" || echoue "the package has no /usr/bin/vellumcast"
+grep -q ' ./usr/share/man/man1/vellumcast.1$' <<<"$contenu" ||
+  echoue "the package has no manual page"
+grep -q '^ Depends: .*libc6' <(dpkg-deb -I "$paquet") || echoue "the package depends on no libc6"
+echo "installed program and package: ok ($(basename "$paquet"))"
