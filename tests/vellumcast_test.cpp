@@ -1,0 +1,557 @@
+// The conversion's handlers, run in memory: each test feeds an input to one
+// operation of a Conversion and looks at what it left in the event buffer, the
+// date lists, the registry, the result and the trace.
+#include "vellumcast.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "console.h"
+
+namespace vellumcast {
+namespace {
+
+// A conversion over `entree` with every file in memory.
+struct Banc {
+  explicit Banc(std::string_view entree, Options options = {})
+      : lecteur(&erreurs, entree),
+        source(&lecteur),
+        ecr(&erreurs, "agenda.ics", &out),
+        result(&ecr, &erreurs),
+        clavier(&erreurs, ""),
+        ecran(&erreurs, "", &console_out),
+        console(&clavier, &ecran, false, false),
+        trace(&erreurs, &console),
+        journal(&erreurs, "Vellumcast.log", &log),
+        conv(&source, &result, &trace, &rep, &erreurs, options) {
+    trace.LOGFILE = &journal;
+  }
+
+  // What the result file has received.
+  const std::string& Resultat() {
+    ecr.Vider();
+    return out;
+  }
+  // The event buffer, as ECRIRE_NEW_RDV copies it into the result.
+  std::string EventBuffer() {
+    size_t avant = Resultat().size();
+    conv.ECRIRE_NEW_RDV();
+    return Resultat().substr(avant);
+  }
+  const std::string& Journal() {
+    journal.Vider();
+    return log;
+  }
+  std::vector<std::string> DatesDebut() {
+    std::vector<std::string> dates;
+    CHAINE d;
+    while (conv.NEXT_START_DATE(&d)) dates.emplace_back(d.vue());
+    return dates;
+  }
+
+  Erreurs erreurs;
+  Lecteur lecteur;
+  Source source;
+  std::string out;
+  Ecrivain ecr;
+  ::vellumcast::Resultat result;
+  std::string console_out;
+  Lecteur clavier;
+  Ecrivain ecran;
+  Console console;
+  Trace trace;
+  std::string log;
+  Ecrivain journal;
+  RepertoireMemoire rep;
+  Conversion conv;
+};
+
+// A whole conversion in memory: the result file and the trace log.
+struct Sortie {
+  std::string ics;
+  std::string log;
+  bool deborde;
+};
+Sortie Convertir(std::string_view entree, Options options = {}) {
+  Banc b(entree, options);
+  b.conv.Convertir();
+  return {b.Resultat(), b.Journal(), b.conv.event_buffer().deborde()};
+}
+
+// ---------------------------------------------------------------- UTF-8
+
+TEST(Utf8Test, IsoLatin1BytesBecomeUtf8AndNulABlank) {
+  Banc b("");
+  b.conv.PUT_RDV(std::string_view("\xE9\xA0\x80\xFF\x41\x00\x0A\x0D", 8));
+  EXPECT_EQ(b.EventBuffer(), "\xC3\xA9\xC2\xA0\xC2\x80\xC3\xBF\x41\x20\x0A\x0D");
+}
+
+TEST(Utf8Test, EdgesOfEachRange) {
+  struct Cas {
+    unsigned char car;
+    std::string attendu;
+  } cas[] = {{0, " "},          {1, "\x01"},       {26, "\x1A"},      {127, "\x7F"},
+             {128, "\xC2\x80"}, {159, "\xC2\x9F"}, {191, "\xC2\xBF"}, {192, "\xC3\x80"},
+             {233, "\xC3\xA9"}, {255, "\xC3\xBF"}};
+  for (const Cas& c : cas) EXPECT_EQ(UTF8(c.car), c.attendu) << int(c.car);
+}
+
+// ---------------------------------------------------------------- item names
+
+struct CasLigne {
+  char garde;  // CAR_DEJA_LU before the read
+  std::string entree;
+  char deca;
+  std::string attendu;
+  bool trop_longue;
+  bool fin_de_ligne;  // END_OF_LINE afterwards
+};
+
+TEST(LireDebutLigneTest, KeptBackCharacterTerminatorsAndThe254Limit) {
+  const std::string l253(253, 'x'), l300(300, 'y');
+  const CasLigne cas[] = {
+      {kEsc, "Subject: x\r\n", ':', "Subject:", false, false},
+      {'S', "ubject: x\r\n", ':', "Subject:", false, false},
+      {kEsc, "no colon\r\nnext", ':', "no colon ", false, true},
+      {kEsc, "\r\n", ':', " ", false, true},
+      {kEsc, "", ':', "", false, false},
+      {'X', "", ':', "X", false, false},
+      {kEsc,
+       "a\x1A"
+       "b: v",
+       ':',
+       "a\x1A"
+       "b:",
+       false, false},
+      {kEsc, l253 + ":", ':', l253 + ":", true, false},
+      {'k', l253 + "rest", ':', "k" + l253, true, false},
+      {kEsc, l300 + "\r\n", ':', l300.substr(0, 254), true, false},
+      {kEsc, "BEGIN:VEVENT\r\n", ' ', "BEGIN:VEVENT", false, true},
+      {kEsc, "SUMMARY:Team meeting\r\n", ' ', "SUMMARY:Team ", false, false},
+      {kEsc, "\r\n", ' ', "", false, true},
+      {kEsc, l253 + "\r\n", ' ', l253, false, true},
+      {kEsc, "\x0C\r\n", ':', "\x0C ", false, true},
+  };
+  for (const CasLigne& c : cas) {
+    Banc b(c.entree);
+    b.conv.CAR_DEJA_LU = c.garde;
+    CHAINE seq;
+    b.conv.LIRE_DEBUT_LIGNE(&seq, c.deca);
+    EXPECT_EQ(seq.vue(), c.attendu) << c.entree;
+    EXPECT_EQ(b.source.END_OF_LINE, c.fin_de_ligne) << c.entree;
+    EXPECT_EQ(b.conv.CAR_DEJA_LU, kEsc);
+    std::string trace = c.trop_longue ? "ligne trop longue\r\n" + c.attendu + "\r\n" : "";
+    EXPECT_EQ(b.Journal(), trace) << c.entree;
+  }
+}
+
+TEST(LireDebutLigneTest, ReadStoppedAtTheLimitLeavesTheRestOfTheLine) {
+  Banc b(std::string(254, 'z') + "tail\r\nSubject:");
+  CHAINE seq;
+  b.conv.LIRE_DEBUT_LIGNE(&seq, ':');
+  EXPECT_EQ(seq.size(), 254);
+  EXPECT_EQ(b.source.NEXTCAR(), 't');
+}
+
+// ---------------------------------------------------------------- text items
+
+// The folded line the format asks for: a value character counts one (an
+// escaped one two); at 50 or more the fold comes first and the counter
+// restarts at 0 (1 for an escaped one).
+std::string Plie(std::string_view mot_cle, std::string_view valeur) {
+  std::string r(mot_cle);
+  int compteur = static_cast<int>(mot_cle.size());
+  for (char c : valeur) {
+    bool echappe = c == '\\' || c == ',' || c == ';';
+    compteur += echappe ? 2 : 1;
+    if (compteur >= 50) {
+      r += "\n ";
+      compteur = echappe ? 1 : 0;
+    }
+    if (echappe) r += '\\';
+    r += UTF8(static_cast<unsigned char>(c));
+  }
+  return r + "\n";
+}
+
+std::string Ligne(std::string_view mot_cle, const std::string& entree) {
+  Banc b(entree);
+  b.conv.ECRIRE_LIGNE_RDV(mot_cle);
+  EXPECT_TRUE(b.source.END_OF_LINE || b.source.AtEnd()) << entree;
+  return b.EventBuffer();
+}
+
+TEST(EcrireLigneRdvTest, SubjectOf41CharsFitsAnd42FoldsOnce) {
+  std::string v(100, 'a');
+  for (int i = 0; i < 100; ++i) v[i] = static_cast<char>('0' + i % 10);
+  EXPECT_EQ(Ligne("SUMMARY:", v.substr(0, 41) + "\r\n"), "SUMMARY:" + v.substr(0, 41) + "\n");
+  EXPECT_EQ(Ligne("SUMMARY:", v.substr(0, 42) + "\r\n"),
+            "SUMMARY:" + v.substr(0, 41) + "\n " + v.substr(41, 1) + "\n");
+  EXPECT_EQ(Ligne("SUMMARY:", v + "\r\n"),
+            "SUMMARY:" + v.substr(0, 41) + "\n " + v.substr(41, 50) + "\n " + v.substr(91) + "\n");
+  EXPECT_EQ(Ligne("LOCATION:", std::string(40, 'l') + "\r\n"),
+            "LOCATION:" + std::string(40, 'l') + "\n");
+  EXPECT_EQ(Ligne("LOCATION:", std::string(41, 'l') + "\r\n"),
+            "LOCATION:" + std::string(40, 'l') + "\n l\n");
+}
+
+TEST(EcrireLigneRdvTest, EveryLengthAndEscapePositionFoldsByTheCounter) {
+  // Plain values of every length up to three folds, then one escaped
+  // character at each position of a 120-character value.
+  for (size_t n = 0; n <= 160; ++n) {
+    std::string v;
+    for (size_t i = 0; i < n; ++i) v += static_cast<char>('a' + i % 26);
+    ASSERT_EQ(Ligne("SUMMARY:", v + "\r\n"), Plie("SUMMARY:", v)) << n;
+  }
+  for (char e : {',', ';', '\\'}) {
+    for (size_t pos = 0; pos < 120; ++pos) {
+      std::string v(120, 'b');
+      v[pos] = e;
+      v[(pos * 7 + 3) % 120] = '\xE9';
+      ASSERT_EQ(Ligne("LOCATION:", v + "\r\n"), Plie("LOCATION:", v)) << e << " at " << pos;
+    }
+  }
+}
+
+TEST(EcrireLigneRdvTest, LeadingBlanksDroppedTrailingKept) {
+  struct Cas {
+    std::string entree, attendu;
+  } cas[] = {
+      {"   value\r\n", "SUMMARY:value\n"},
+      {"\tvalue  \r\n", "SUMMARY:\tvalue  \n"},
+      {"\r\n", "SUMMARY:\n"},
+      {"    \r\n", "SUMMARY:\n"},
+      {"last", "SUMMARY:last\n"},
+      {"a\x1A"
+       "b\r\n",
+       "SUMMARY:a\x1A"
+       "b\n"},
+      {"x\r\ry\r\n", "SUMMARY:xy\n"},
+  };
+  for (const Cas& c : cas) EXPECT_EQ(Ligne("SUMMARY:", c.entree), c.attendu) << c.entree;
+}
+
+std::string Description(const std::string& entree, bool* fin = nullptr) {
+  Banc b(entree);
+  b.conv.ECRIRE_DESCRIPTION();
+  EXPECT_TRUE(b.conv.FIN_DE_RDV);
+  EXPECT_EQ(b.Journal(), "saut de page\r\n");
+  if (fin != nullptr) *fin = b.source.AtEnd();
+  return b.EventBuffer();
+}
+
+TEST(EcrireDescriptionTest, LinesBecomeEscapedBreaksUpToTheFormFeed) {
+  struct Cas {
+    std::string entree, attendu;
+  } cas[] = {
+      {"\x0C\r\n", "DESCRIPTION:\n"},
+      {"a\r\n\x0C\r\n", "DESCRIPTION:a\\n\n \n"},
+      {"one\r\ntwo\r\n\x0C\r\n", "DESCRIPTION:one\\n\n two\\n\n \n"},
+      {"kept\x0C"
+       "dropped\r\n",
+       "DESCRIPTION:kept\n"},
+      {"C:\\temp, a;b\r\n\x0C", "DESCRIPTION:C:\\\\temp\\, a\\;b\\n\n \n"},
+      {"no form feed", "DESCRIPTION:no form feed\n"},
+      {"", "DESCRIPTION:\n"},
+      {"\xE9t\xE9\x00\r\n\x0C", std::string("DESCRIPTION:\xC3\xA9t\xC3\xA9 \\n\n \n")},
+      {std::string(300, 'w') + "\r\n\x0C", "DESCRIPTION:" + std::string(300, 'w') + "\\n\n \n"},
+  };
+  cas[7].entree = std::string("\xE9t\xE9\0\r\n\x0C", 7);
+  for (const Cas& c : cas) EXPECT_EQ(Description(c.entree), c.attendu) << c.entree;
+}
+
+TEST(EcrireDescriptionTest, StopsBeforeACode26InTheInput) {
+  bool fin = false;
+  EXPECT_EQ(Description("ab\x1A"
+                        "cd\r\n\x0C",
+                        &fin),
+            "DESCRIPTION:ab\n");
+  EXPECT_TRUE(fin);
+}
+
+TEST(EcrireAccesTest, OnlyAFirstCharacterOneIsPublic) {
+  struct Cas {
+    std::string entree;
+    bool publique;
+  } cas[] = {{"1\r\n", true}, {"   1\r\n", true}, {"10\r\n", true},   {"0\r\n", false},
+             {"\r\n", false}, {"", false},        {" x1\r\n", false}, {"\t1\r\n", false}};
+  for (const Cas& c : cas) {
+    Banc b(c.entree + "next");
+    b.conv.ECRIRE_ACCES();
+    EXPECT_EQ(b.EventBuffer(), c.publique ? "CLASS:PUBLIC\n" : "CLASS:PRIVATE\n") << c.entree;
+    if (!c.entree.empty()) {
+      EXPECT_EQ(b.source.NEXTCAR(), 'n') << c.entree;
+    }
+  }
+}
+
+// ---------------------------------------------------------------- dates
+
+struct CasDates {
+  std::string valeur;
+  std::vector<std::string> dates;
+  bool recurrent;
+};
+
+TEST(RecupererDatesTest, ListsFromTheItemLineOnly) {
+  const CasDates cas[] = {
+      {"01/02/2009 10:00:00", {"20090201T100000"}, false},
+      {"01/02/2009 10:00:00, 08/02/2009 10:00:00", {"20090201T100000", "20090208T100000"}, true},
+      {"01/02/2009 10:00:00,08/02/2009 10:00:00", {"20090201T100000", "20090208T100000"}, true},
+      {"01/02/2009 10:00:00 08/02/2009 10:00:00", {"20090201T100000", "20090208T100000"}, false},
+      {"   01/02/2009 10:00:00", {"20090201T100000"}, false},
+      {"01/02/2009 10:00:00   ", {"20090201T100000"}, false},
+      {"01/02/2009 10:00:00,", {"20090201T100000"}, true},
+      {"01/02/2009 10:00:00, ", {"20090201T100000"}, true},
+      {"01/02/2009 10:00:00 ,08/02/2009 10:00:00", {"20090201T100000", "200902,08T100000"}, false},
+      {"01/02/2009 10:00:00 PM", {"20090201T100000"}, false},
+      {"01/02/2009", {}, false},
+      {"01/02/2009 ", {}, false},
+      {"01/02", {}, false},
+      {"", {}, false},
+      {"    ", {}, false},
+      {"01/02/2009 9", {"20090201T9"}, false},
+      {"01/02/2009 :10:00", {"20090201T1000"}, false},
+  };
+  for (const CasDates& c : cas) {
+    Banc b(c.valeur + "\r\n08/02/2009 10:00:00\r\n");
+    b.conv.RECUPERER_DATES(0);
+    EXPECT_EQ(b.DatesDebut(), c.dates) << c.valeur;
+    EXPECT_EQ(b.conv.RDV_RECURRENT, c.recurrent) << c.valeur;
+    // The list's line end is consumed, and nothing after it.
+    EXPECT_TRUE(b.source.END_OF_LINE) << c.valeur;
+    EXPECT_EQ(b.source.NEXTCAR(), '0') << c.valeur;
+  }
+}
+
+TEST(RecupererDatesTest, OneDigitFieldsGetTheirZero) {
+  const CasDates cas[] = {
+      {"1/2/2009 9:30", {"20090201T093000"}, false},
+      {"1/2/2009 9:30:5", {"20090201T093005"}, false},
+      {"7/11/2010 10:5", {"20101107T100500"}, false},
+      {"01/02/2009 10:00:00", {"20090201T100000"}, false},
+      {"01/02/2009 0930", {"20090201T0930"}, false},
+      {"01/02/2009 123:4", {"20090201T1234"}, false},
+      {"01/02/2009 9h30", {"20090201T9h30"}, false},
+      {"01/02/2009 9:30:00:00", {"20090201T9300000"}, false},
+      {"01/02/2009 9::30", {"20090201T930"}, false},
+      {"1 /2/2009 9:30", {"2009021T093000"}, false},
+      {"a/b/2009 10:00", {"2009baT100000"}, false},
+      {"1/2/9 10:00", {"90201T100000"}, false},
+  };
+  for (const CasDates& c : cas) {
+    Banc b(c.valeur + "\r\n");
+    b.conv.RECUPERER_DATES(0);
+    EXPECT_EQ(b.DatesDebut(), c.dates) << c.valeur;
+  }
+}
+
+TEST(RecupererDatesTest, EndOfInputEndsTheTimePartAndKeepsTheDate) {
+  const CasDates cas[] = {
+      {"01/02/2009 10:00:00", {"20090201T100000"}, false},
+      {"01/02/2009 10:00:00,", {"20090201T100000"}, true},
+      {"01/02/2009 10", {"20090201T10"}, false},
+      {"01/02/2009 ", {}, false},
+      {"01/02/2009", {}, false},
+      {"01/0", {}, false},
+  };
+  for (const CasDates& c : cas) {
+    Banc b(c.valeur);
+    b.conv.RECUPERER_DATES(0);
+    EXPECT_EQ(b.DatesDebut(), c.dates) << c.valeur;
+    EXPECT_EQ(b.conv.RDV_RECURRENT, c.recurrent) << c.valeur;
+    EXPECT_TRUE(b.source.AtEnd());
+  }
+}
+
+TEST(RecupererDatesTest, ALaterItemReplacesTheList) {
+  Banc b("01/02/2009 10:00:00 02/02/2009 10:00:00\r\n05/02/2009 10:00:00\r\n");
+  b.conv.RECUPERER_DATES(0);
+  b.conv.RECUPERER_DATES(0);
+  EXPECT_EQ(b.DatesDebut(), std::vector<std::string>{"20090205T100000"});
+}
+
+TEST(ChercherRecurrenceTest, ACommaAnywhereOnTheLine) {
+  struct Cas {
+    std::string entree;
+    bool recurrent;
+  } cas[] = {{"a, b\r\nx,", true}, {"ab\r\nx,", false}, {"\r\nx,", false},
+             {"x,", true},         {"x", false},        {"", false}};
+  for (const Cas& c : cas) {
+    Banc b(c.entree);
+    b.conv.CHERCHER_RECURRENCE();
+    EXPECT_EQ(b.conv.RDV_RECURRENT, c.recurrent) << c.entree;
+    if (c.entree.find('\n') != std::string::npos) {
+      EXPECT_EQ(b.source.NEXTCAR(), 'x') << c.entree;
+    }
+  }
+}
+
+// ---------------------------------------------------------------- identifiers
+
+TEST(RecupererUidTest, BlanksJoinedEmptyGivesA) {
+  struct Cas {
+    std::string entree, uid;
+  } cas[] = {
+      {"0123 ABCD\r\n", "0123ABCD"},
+      {"\r\n", "A"},
+      {"    \r\n", "A"},
+      {"\tX\r\n", "\tX"},
+      {"abc", "abc"},
+      {"", "A"},
+      {std::string(300, 'u') + "\r\n", std::string(255, 'u')},
+  };
+  for (const Cas& c : cas) {
+    Banc b(c.entree);
+    b.conv.RECUPERER_UID();
+    EXPECT_EQ(b.conv.CH_UID.vue(), c.uid) << c.entree;
+  }
+}
+
+TEST(RegistreTest, LookupFollowsEquivalWithTheStoredTextFirst) {
+  struct Cas {
+    std::vector<std::string> stockes;
+    std::string cherche;
+    bool trouve;
+  } cas[] = {
+      {{}, "0", true},
+      {{"ABC"}, "abc", true},
+      {{"ABC"}, "ABC", true},
+      {{"ABC=1"}, "ABC", true},
+      {{"ABC>2"}, "abc", true},
+      {{"ABCD"}, "ABC", false},
+      {{"ABC"}, "ABCD", false},
+      {{"ABC"}, "AB", false},
+      {{"A>B=C"}, "A", true},
+      {{"A>B=C"}, "A>B", true},
+      {{"A>B=C"}, "a>b=c", true},
+      {{"A>B=C"}, "A>", false},
+      {{"A>B=C"}, "A>B=", false},
+      {{"A>B=C"}, "B", false},
+      {{"\xC9T\xC9"}, "\xE9t\xE9", false},
+      {{"X", "Y=1", "Z"}, "y", true},
+      {{"ABC,1"}, "ABC", false},
+  };
+  for (const Cas& c : cas) {
+    Registre r;
+    for (const std::string& s : c.stockes) ASSERT_FALSE(r.DejaRencontre(s)) << s;
+    size_t avant = r.size();
+    EXPECT_EQ(r.DejaRencontre(c.cherche), c.trouve) << c.cherche;
+    // A miss stores the identifier; a hit stores nothing.
+    EXPECT_EQ(r.size(), avant + (c.trouve ? 0 : 1)) << c.cherche;
+    if (!c.trouve) {
+      EXPECT_EQ(r.record(avant), c.cherche);
+    }
+  }
+}
+
+TEST(RegistreTest, RecordsInTheOrderFirstMet) {
+  Registre r;
+  EXPECT_EQ(r.size(), 1u);
+  EXPECT_EQ(r.record(0), "0");
+  EXPECT_FALSE(r.DejaRencontre("X"));
+  EXPECT_FALSE(r.DejaRencontre("Y"));
+  EXPECT_TRUE(r.DejaRencontre("x"));
+  ASSERT_EQ(r.size(), 3u);
+  EXPECT_EQ(r.record(1), "X");
+  EXPECT_EQ(r.record(2), "Y");
+}
+
+TEST(RegistreTest, ManyIdentifiersStillFoundByEveryPrefixWord) {
+  Registre r;
+  for (int i = 0; i < 20000; ++i) ASSERT_FALSE(r.DejaRencontre("ID" + std::to_string(i) + "=v"));
+  for (int i = 0; i < 20000; i += 997) {
+    EXPECT_TRUE(r.DejaRencontre("id" + std::to_string(i))) << i;
+    EXPECT_TRUE(r.DejaRencontre("ID" + std::to_string(i) + "=V")) << i;
+  }
+  EXPECT_FALSE(r.DejaRencontre("ID2000="));
+}
+
+// ---------------------------------------------------------------- event writer
+
+TEST(EcrireDebutRdvTest, NumberPastTheLargestIsError215AfterBegin) {
+  Banc b("");
+  b.conv.NO_UID = std::numeric_limits<int32_t>::max();
+  b.conv.ECRIRE_DEBUT_RDV();
+  EXPECT_EQ(b.Resultat(), "BEGIN:VEVENT\r\n");
+  EXPECT_EQ(b.erreurs.statut().code(), 215);
+  EXPECT_EQ(b.Journal(), "");
+}
+
+TEST(EcrireDebutRdvTest, EmptyIdentifierGivesUidDashOne) {
+  Banc b("");
+  b.conv.ECRIRE_DEBUT_RDV();
+  EXPECT_EQ(b.Resultat(), "BEGIN:VEVENT\r\nUID:-1\r\nCREATED:20091101T100000Z\r\n");
+  EXPECT_EQ(b.Journal(), "UID:-1\r\n");
+}
+
+// ---------------------------------------------------------------- spill to disk
+
+// Documents whose event buffer or date lists outgrow any small bound: a
+// large body, long date lists, and a last document that leaves its buffer on
+// disk when the run ends.
+std::string GrandeEntree() {
+  std::string e =
+      "Subject: small\r\nSTARTDATETIME: 01/01/2009 10:00:00\r\nApptUNID: S\r\n"
+      "$UpdatedBy: x\r\n\r\nbody\r\n\x0C\r\n";
+  e += "Subject: big body\r\nSTARTDATETIME: 01/02/2009 10:00:00 02/02/2009 10:00:00\r\n"
+       "EndDateTime: 01/02/2009 11:00:00\r\nApptUNID: BIG\r\n$UpdatedBy: x\r\n\r\n";
+  for (int i = 0; i < 8000; ++i) e += "line " + std::to_string(i) + ", \\ \xE0 suivre;\r\n";
+  e += "\x0C\r\nSubject: ";
+  for (int i = 0; i < 300; ++i) e += static_cast<char>(i % 3 == 0 ? ',' : '\xE9');
+  e += "\r\nSTARTDATETIME:";
+  for (int i = 0; i < 5000; ++i) e += " 0" + std::to_string(1 + i % 9) + "/01/2010 10:00:00";
+  e += "\r\nEndDateTime:";
+  for (int i = 0; i < 4000; ++i) e += " 01/0" + std::to_string(1 + i % 9) + "/2010 11:00:00";
+  e += "\r\nApptUNID: DATES\r\n";
+  e += "\x0C\r\nSubject: last\r\nSTARTDATETIME: 02/01/2009 10:00:00\r\nApptUNID: L\r\n";
+  e += "$UpdatedBy: x\r\n\r\n" + std::string(200000, 'q') + "\r\n";
+  return e;
+}
+
+TEST(TamponTest, SpillPastASmallBoundGivesTheSameBytes) {
+  const std::string entree = GrandeEntree();
+  Options petit;
+  petit.limite_memoire = 16;
+  Sortie memoire = Convertir(entree);
+  Sortie disque = Convertir(entree, petit);
+  EXPECT_FALSE(memoire.deborde);
+  EXPECT_TRUE(disque.deborde);
+  EXPECT_EQ(memoire.log, disque.log);
+  ASSERT_EQ(memoire.ics.size(), disque.ics.size());
+  EXPECT_TRUE(memoire.ics == disque.ics);
+  // 1 + 2 + 5000 + 1 blocks; only the first 4000 dates of the long list and
+  // the big body's first date have an end.
+  size_t blocs = 0, fins = 0;
+  for (size_t p = 0; (p = memoire.ics.find("BEGIN:VEVENT", p)) != std::string::npos; ++p) ++blocs;
+  for (size_t p = 0; (p = memoire.ics.find("DTEND;", p)) != std::string::npos; ++p) ++fins;
+  EXPECT_EQ(blocs, 5004u);
+  EXPECT_EQ(fins, 4001u);
+}
+
+TEST(TamponTest, ReadsBackLinesAcrossPiecesWithoutBlanks) {
+  Erreurs erreurs;
+  Tampon t(&erreurs, 8);
+  for (int i = 0; i < 30000; ++i) {
+    t.Ajouter("2009 0101T" + std::to_string(i) + "\n");
+  }
+  EXPECT_TRUE(t.deborde());
+  CHAINE l;
+  for (int i = 0; i < 30000; ++i) {
+    ASSERT_TRUE(t.LigneSuivante(&l)) << i;
+    ASSERT_EQ(l.vue(), "20090101T" + std::to_string(i));
+  }
+  EXPECT_FALSE(t.LigneSuivante(&l));
+  t.Vider();
+  EXPECT_TRUE(t.empty());
+  t.Ajouter("x\n");
+  ASSERT_TRUE(t.LigneSuivante(&l));
+  EXPECT_EQ(l.vue(), "x");
+  EXPECT_FALSE(erreurs.echec());
+}
+
+}  // namespace
+}  // namespace vellumcast
