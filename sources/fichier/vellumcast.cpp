@@ -89,26 +89,33 @@ constexpr TableUtf8 kUtf8;
 
 std::string_view UTF8(unsigned char car) { return {kUtf8.octets[car], kUtf8.longueur[car]}; }
 
-void AjouterUtf8(std::string_view latin1, Tampon* tampon) {
-  // Converted a piece at a time on the stack, so the buffer grows once per
-  // piece; runs of bytes 1 to 127 are copied as they are.
-  char morceau[4096];
-  while (!latin1.empty()) {
-    std::string_view piece = latin1.substr(0, sizeof morceau / 2);
-    char* p = morceau;
-    size_t i = 0;
-    while (i < piece.size()) {
-      size_t n = Ascii(piece.substr(i));
-      std::memcpy(p, piece.data() + i, n);
+char* VersUtf8(std::string_view latin1, char* p) {
+  // Bytes 1 to 127 are copied as they are, sixteen at a time; a copy of
+  // sixteen may write up to sixteen bytes past the converted text.
+  size_t i = 0;
+  while (i < latin1.size()) {
+    if (i + 16 <= latin1.size()) {
+      size_t n = CopierAscii16(latin1.data() + i, p);
       p += n;
       i += n;
-      if (i == piece.size()) break;
-      auto c = static_cast<unsigned char>(piece[i++]);
-      p[0] = kUtf8.octets[c][0];
-      p[1] = kUtf8.octets[c][1];
-      p += kUtf8.longueur[c];
+      if (n == 16) continue;
     }
-    tampon->Ajouter(std::string_view(morceau, static_cast<size_t>(p - morceau)));
+    auto c = static_cast<unsigned char>(latin1[i++]);
+    p[0] = kUtf8.octets[c][0];
+    p[1] = kUtf8.octets[c][1];
+    p += kUtf8.longueur[c];
+  }
+  return p;
+}
+
+void AjouterUtf8(std::string_view latin1, Tampon* tampon) {
+  // Converted a piece at a time on the stack, so the buffer grows once per piece.
+  constexpr size_t kPiece = 2048;
+  char morceau[2 * kPiece + 16];
+  while (!latin1.empty()) {
+    std::string_view piece = latin1.substr(0, kPiece);
+    char* fin = VersUtf8(piece, morceau);
+    tampon->Ajouter(std::string_view(morceau, static_cast<size_t>(fin - morceau)));
     latin1.remove_prefix(piece.size());
   }
 }

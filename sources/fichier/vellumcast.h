@@ -29,6 +29,9 @@ constexpr const char* kNomDonnees = "~donnees.tmp";
 
 // The UTF-8 form of a byte read as ISO 8859-1; byte 0 becomes a blank.
 std::string_view UTF8(unsigned char car);
+// Writes the UTF-8 form of `latin1` at `p`, byte by byte as UTF8 gives it,
+// and returns its end. `p` must have room for 2 * latin1.size() + 16 bytes.
+char* VersUtf8(std::string_view latin1, char* p);
 // Appends the UTF-8 form of `latin1`, byte by byte as UTF8 gives it.
 void AjouterUtf8(std::string_view latin1, Tampon* tampon);
 

@@ -38,14 +38,16 @@ constexpr std::string_view kFormeUsuelle = "9/99/9999 99:99:99";
 // Whether `c` and `suite` begin "dd/mm/yyyy hh:mm:ss" followed by a comma, a
 // blank or a line end, all on the line: the date then takes no further care.
 bool DateUsuelle(char c, std::string_view suite) {
-  if (!ISAFIGURE(c) || suite.size() < kFormeUsuelle.size() + 2) return false;
+  if (suite.size() < kFormeUsuelle.size() + 2) return false;
+  // Every position is tested, without a branch per character.
+  bool forme = ISAFIGURE(c);
   for (size_t i = 0; i < kFormeUsuelle.size(); ++i) {
     char f = kFormeUsuelle[i];
-    if (f == '9' ? !ISAFIGURE(suite[i]) : suite[i] != f) return false;
+    forme &= f == '9' ? ISAFIGURE(suite[i]) : suite[i] == f;
   }
   char t = suite[kFormeUsuelle.size()];
-  return t == ',' || t == ' ' || t == '\n' ||
-         (t == '\r' && suite[kFormeUsuelle.size() + 1] == '\n');
+  return forme && (t == ',' || t == ' ' || t == '\n' ||
+                   (t == '\r' && suite[kFormeUsuelle.size() + 1] == '\n'));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Item lines, the dispatch table, the text items and the identifier item.
 #include <algorithm>
+#include <cstring>
 
 #include "balayage.h"
 #include "vellumcast.h"
@@ -22,6 +23,44 @@ size_t DescriptionOrdinaire(std::string_view d) {
   return SansAucun<'\r', '\n', '\\', ',', ';', kSautPage, kFinEntree>(d);
 }
 
+// Gathers what the body adds to the event buffer, so that the buffer grows
+// once per few kilobytes instead of once per run of characters.
+class Accumulateur {
+ public:
+  explicit Accumulateur(Tampon* tampon) : tampon_(tampon) {}
+  Accumulateur(const Accumulateur&) = delete;
+  Accumulateur& operator=(const Accumulateur&) = delete;
+  ~Accumulateur() { Vider(); }
+
+  void Ajouter(std::string_view s) {
+    if (s.size() > sizeof octets_ - n_) Vider();
+    if (s.size() > sizeof octets_) {
+      tampon_->Ajouter(s);
+      return;
+    }
+    std::memcpy(octets_ + n_, s.data(), s.size());
+    n_ += s.size();
+  }
+  void AjouterUtf8(std::string_view latin1) {
+    while (!latin1.empty()) {
+      std::string_view piece = latin1.substr(0, kPiece);
+      if (2 * piece.size() + 16 > sizeof octets_ - n_) Vider();
+      n_ = static_cast<size_t>(VersUtf8(piece, octets_ + n_) - octets_);
+      latin1.remove_prefix(piece.size());
+    }
+  }
+  void Vider() {
+    if (n_ > 0) tampon_->Ajouter(std::string_view(octets_, n_));
+    n_ = 0;
+  }
+
+ private:
+  static constexpr size_t kPiece = 1024;
+  Tampon* tampon_;
+  char octets_[4 * kPiece];
+  size_t n_ = 0;
+};
+
 }  // namespace
 
 void Conversion::LIRE_DEBUT_LIGNE(CHAINE* seq, char deca) {
@@ -35,6 +74,12 @@ void Conversion::LIRE_DEBUT_LIGNE(CHAINE* seq, char deca) {
     size_t n = 0;
     if (deca == ':') {
       n = std::min(SansAucun<':', '\n', '\r'>(suite.substr(0, place)), place);
+      if (n < place && n < suite.size() && suite[n] == ':') {
+        // The colon that ends the name, taken with it.
+        seq->Ajouter(suite.substr(0, n + 1));
+        source_->Prendre(n + 1);
+        break;
+      }
     } else {
       while (n < suite.size() && n < place && suite[n] != deca && suite[n] != '\n' &&
              suite[n] != '\r') {
@@ -148,14 +193,15 @@ void Conversion::CopierValeur(int* compteur) {
 }
 
 void Conversion::ECRIRE_DESCRIPTION() {
-  PUT_RDV("DESCRIPTION:");
+  Accumulateur rdv(&rdv_);
+  rdv.Ajouter("DESCRIPTION:");
   for (;;) {
     // A run of bytes that are neither line ends, escapes, form feeds nor
     // code 26 goes in at once.
     std::string_view suite = source_->Suite();
     size_t n = DescriptionOrdinaire(suite);
     if (n > 0) {
-      AjouterUtf8(suite.substr(0, n), &rdv_);
+      rdv.AjouterUtf8(suite.substr(0, n));
       source_->Prendre(n);
       continue;
     }
@@ -163,15 +209,17 @@ void Conversion::ECRIRE_DESCRIPTION() {
     char c = source_->NEXTCAR();
     if (source_->END_OF_LINE) {
       // The escaped line break, then a fold.
-      rdv_.Ajouter("\\n\n ");
+      rdv.Ajouter("\\n\n ");
     } else if (c == kSautPage) {
       break;
     } else {
-      if (AEchapper(c)) rdv_.Ajouter('\\');
-      rdv_.Ajouter(UTF8(static_cast<unsigned char>(c)));
+      if (AEchapper(c)) rdv.Ajouter("\\");
+      rdv.Ajouter(UTF8(static_cast<unsigned char>(c)));
     }
   }
-  rdv_.Ajouter('\n');
+  rdv.Ajouter("\n");
+  // Everything in the event buffer before the trace, as written one by one.
+  rdv.Vider();
   FIN_DE_RDV = true;
   trace_->REPORT("saut de page");
 }
