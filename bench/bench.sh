@@ -41,97 +41,120 @@ generer() {
   mkdir -p "$tmp/$nom"
   "$gen" "$@" >"$tmp/$nom/export.txt"
 }
-
-# convertir NAME: one timed conversion; prints "seconds peak_kib"
+# convertir NAME: one timed conversion; prints "wall_seconds cpu_seconds peak_kib"
 convertir() { (cd "$tmp/$1" && "$mes" "$vc" export.txt </dev/null); }
 # recoder NAME: one timed iconv into a file beside the input
 recoder() { "$mes" -o "$tmp/$1/iconv.txt" iconv -f ISO-8859-1 -t UTF-8 "$tmp/$1/export.txt"; }
 
-# serie NAME COMMAND: a warm-up run, then $runs runs; sets med_s and max_kib
+# serie NAME COMMAND: a warm-up run, then $runs runs; sets med_s (wall time),
+# med_cpu and max_kib
 serie() {
-  local nom=$1 cmd=$2 s=() k=0 ligne
+  local nom=$1 cmd=$2 s=() c=() k=0 mur cpu kib
   $cmd "$nom" >/dev/null
   for ((i = 0; i < runs; i++)); do
-    ligne=$($cmd "$nom")
-    s+=("${ligne% *}")
-    ((${ligne#* } > k)) && k=${ligne#* }
+    read -r mur cpu kib < <($cmd "$nom")
+    s+=("$mur")
+    c+=("$cpu")
+    if ((kib > k)); then k=$kib; fi
   done
   med_s=$(printf '%s\n' "${s[@]}" | median)
+  med_cpu=$(printf '%s\n' "${c[@]}" | median)
   max_kib=$k
 }
 
+calc() { awk "BEGIN {print $1}"; }
+# f DIGITS EXPRESSION: the expression's value with DIGITS decimals
+f() { awk "BEGIN {printf \"%.$1f\", $2}"; }
 mb() { awk -v o="$1" 'BEGIN {printf "%.1f", o / 1e6}'; }
 mib() { awk -v k="$1" 'BEGIN {printf "%.1f", k / 1024}'; }
 
-echo "vellumcast benchmark: $(nproc) cores, medians of $runs runs after a warm-up run,"
-echo "MB = 10^6 bytes, peak RSS in MiB (kernel rusage of the process), seed 1."
+echo "vellumcast benchmark: $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg) at the start,"
+echo "medians of $runs runs after a warm-up run, MB = 10^6 bytes, seconds of wall time"
+echo "(cpu: user + system seconds), peak RSS in MiB from the kernel's rusage, seed 1."
 echo
 
 echo "== Throughput: realistic documents (about 1 KB, 1 to 20 dates, half of the documents"
 echo "   dated before 2012, 30% recurring, at most 3000 distinct recurring identifiers)"
-printf '%-7s %-10s %9s %7s %7s %9s %8s %7s %9s\n' input program docs "in MB" "out MB" seconds "MB/s" ratio "peak RSS"
+ligne='%-7s %-10s %7s %7s %7s %8s %7s %6s %7s %6s %9s\n'
+printf "$ligne" input program docs "in MB" "out MB" seconds "MB/s" ratio cpu ratio "peak RSS"
 for docs in 10000 100000; do
   nom=real$docs
   generer "$nom" --docs "$docs" --seed 1
   entree=$(taille "$tmp/$nom/export.txt")
-  serie "$nom" convertir; vc_s=$med_s; vc_k=$max_kib
-  serie "$nom" recoder; ic_s=$med_s; ic_k=$max_kib
+  serie "$nom" convertir
+  vc_s=$med_s vc_c=$med_cpu vc_k=$max_kib
+  serie "$nom" recoder
+  ic_s=$med_s ic_c=$med_cpu ic_k=$max_kib
   etiquette="$(mb "$entree" | cut -d. -f1) MB"
-  sortie=$(taille "$tmp/$nom/export.ics")
-  printf '%-7s %-10s %9d %7s %7s %9.3f %8.1f %7.2f %9s\n' "$etiquette" vellumcast "$docs" "$(mb "$entree")" \
-    "$(mb "$sortie")" "$vc_s" "$(awk -v o="$entree" -v s="$vc_s" 'BEGIN {print o / 1e6 / s}')" \
-    "$(awk -v a="$vc_s" -v b="$ic_s" 'BEGIN {print a / b}')" "$(mib "$vc_k")"
-  printf '%-7s %-10s %9d %7s %7s %9.3f %8.1f %7.2f %9s\n' "$etiquette" iconv "$docs" "$(mb "$entree")" \
-    "$(mb "$(taille "$tmp/$nom/iconv.txt")")" "$ic_s" \
-    "$(awk -v o="$entree" -v s="$ic_s" 'BEGIN {print o / 1e6 / s}')" 1 "$(mib "$ic_k")"
+  printf "$ligne" "$etiquette" vellumcast "$docs" "$(mb "$entree")" "$(mb "$(taille "$tmp/$nom/export.ics")")" \
+    "$(f 3 "$vc_s")" "$(f 1 "$entree / 1e6 / $vc_s")" "$(f 2 "$vc_s / $ic_s")" "$(f 3 "$vc_c")" \
+    "$(f 2 "$vc_c / $ic_c")" "$(mib "$vc_k")"
+  printf "$ligne" "$etiquette" iconv "$docs" "$(mb "$entree")" "$(mb "$(taille "$tmp/$nom/iconv.txt")")" \
+    "$(f 3 "$ic_s")" "$(f 1 "$entree / 1e6 / $ic_s")" 1.00 "$(f 3 "$ic_c")" 1.00 "$(mib "$ic_k")"
   rm -rf "${tmp:?}/$nom"
 done
-echo "(ratio: vellumcast seconds / iconv seconds over the same file in the same run)"
+echo "(ratio: vellumcast / iconv over the same file in the same run, wall time then cpu time)"
 echo
 
-echo "== Scaling with the number of documents: tiny documents (about 130 bytes, 1 or 2 dates,"
+echo "== Scaling with the number of documents: tiny documents (about 150 bytes, 1 or 2 dates,"
 echo "   30% recurring, distinct recurring identifiers = 3% of the documents)"
-printf '%9s %8s %9s %9s %9s\n' docs "in MB" seconds "us/doc" "peak RSS"
-for docs in 1000 10000 100000 1000000; do
-  generer petits --docs "$docs" --seed 1 --petits --recurrents $((docs * 3 / 100))
+ligne='%9s %8s %9s %9s %9s %9s %9s\n'
+printf "$ligne" docs "in MB" seconds "us/doc" cpu "cpu us/doc" "peak RSS"
+depart=
+for docs in 0 1000 10000 100000 1000000; do
+  generer petits --docs "$docs" --seed 1 --petits --recurrents $((docs * 3 / 100 + 1))
   serie petits convertir
-  printf '%9d %8s %9.4f %9.3f %9s\n' "$docs" "$(mb "$(taille "$tmp/petits/export.txt")")" "$med_s" \
-    "$(awk -v s="$med_s" -v d="$docs" 'BEGIN {print s * 1e6 / d}')" "$(mib "$max_kib")"
+  if [[ -z $depart ]]; then
+    depart=$med_s depart_cpu=$med_cpu
+    printf "$ligne" 0 0.0 "$(f 4 "$med_s")" - "$(f 4 "$med_cpu")" - "$(mib "$max_kib")"
+  else
+    printf "$ligne" "$docs" "$(mb "$(taille "$tmp/petits/export.txt")")" "$(f 4 "$med_s")" \
+      "$(f 3 "($med_s - $depart) * 1e6 / $docs")" "$(f 4 "$med_cpu")" \
+      "$(f 3 "($med_cpu - $depart_cpu) * 1e6 / $docs")" "$(mib "$max_kib")"
+  fi
   rm -rf "${tmp:?}/petits"
 done
-echo "(us/doc includes the start of the process, about a millisecond, which weighs on 1,000 documents)"
+echo "(0 documents: the start and stop of the process alone, which the us/doc columns leave out)"
 echo
 
-echo "== Registry: 200,000 tiny documents, all recurring, dated after 2012"
-printf '%9s %9s %9s %9s %12s\n' "distinct" seconds "us/doc" "peak RSS" "bytes/ident"
+echo "== Registry: tiny documents, all recurring, dated after 2012, each identifier met about"
+echo "   20 times (200,000 documents, or 20 per identifier past 10,000 identifiers)"
+ligne='%9s %8s %9s %9s %9s %9s %9s %12s\n'
+printf "$ligne" "distinct" docs seconds "us/doc" cpu "cpu us/doc" "peak RSS" "bytes/ident"
 base_k=
 base_n=
 for ids in 10 100 1000 10000 100000; do
-  generer registre --docs 200000 --seed 1 --petits --part-recurrents 1 --avant-2012 0 --recurrents "$ids"
+  docs=$((ids * 20 > 200000 ? ids * 20 : 200000))
+  generer registre --docs "$docs" --seed 1 --petits --part-recurrents 1 --avant-2012 0 --recurrents "$ids"
   serie registre convertir
+  par_id=-
   if [[ -z $base_k ]]; then
-    base_k=$max_kib base_n=$ids par_id=-
+    base_k=$max_kib base_n=$ids
   elif ((ids >= 10000)); then
-    par_id=$(awk -v k="$max_kib" -v b="$base_k" -v n="$ids" -v m="$base_n" 'BEGIN {printf "%.0f", (k - b) * 1024 / (n - m)}')
-  else
-    par_id=-
+    par_id=$(f 0 "($max_kib - $base_k) * 1024 / ($ids - $base_n)")
   fi
-  printf '%9d %9.4f %9.3f %9s %12s\n' "$ids" "$med_s" "$(awk -v s="$med_s" 'BEGIN {print s * 1e6 / 200000}')" \
-    "$(mib "$max_kib")" "$par_id"
+  printf "$ligne" "$ids" "$docs" "$(f 4 "$med_s")" "$(f 3 "($med_s - $depart) * 1e6 / $docs")" \
+    "$(f 4 "$med_cpu")" "$(f 3 "($med_cpu - $depart_cpu) * 1e6 / $docs")" "$(mib "$max_kib")" "$par_id"
   rm -rf "${tmp:?}/registre"
 done
 echo "(bytes/ident: growth of the peak RSS over the 10-identifier run, per added identifier;"
-echo " nearly every identifier differs, so 200,000 documents still hold up to 100,000 of them)"
+echo " us/doc leaves out the start and stop of the process, as above)"
 
 if ((gros)); then
   echo
+  libre=$(df -Pk "$tmp" | awk 'NR == 2 {print $4}')
+  if ((libre < 1500000)); then
+    echo "== Memory: skipped, $((libre / 1024)) MiB free beside $tmp (1.5 GB needed)"
+    exit 0
+  fi
   echo "== Memory: 10 MB and 1 GB realistic exports, 2% of the documents dated before 2012"
-  printf '%9s %8s %8s %9s %9s\n' docs "in MB" "out MB" seconds "peak RSS"
+  ligne='%9s %8s %8s %9s %9s %9s\n'
+  printf "$ligne" docs "in MB" "out MB" seconds cpu "peak RSS"
   for docs in 10000 1000000; do
     generer gros --docs "$docs" --seed 1 --avant-2012 0.02
-    ligne=$(convertir gros)
-    printf '%9d %8s %8s %9.3f %9s\n' "$docs" "$(mb "$(taille "$tmp/gros/export.txt")")" \
-      "$(mb "$(taille "$tmp/gros/export.ics")")" "${ligne% *}" "$(mib "${ligne#* }")"
+    read -r mur cpu kib < <(convertir gros)
+    printf "$ligne" "$docs" "$(mb "$(taille "$tmp/gros/export.txt")")" \
+      "$(mb "$(taille "$tmp/gros/export.ics")")" "$(f 3 "$mur")" "$(f 3 "$cpu")" "$(mib "$kib")"
     rm -rf "${tmp:?}/gros"
   done
   echo "(one run each)"
