@@ -1,6 +1,7 @@
 // The built program's start-up, run as a child process: the dialogue on a
 // redirected console, the files it creates, and the run-time error stop.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -95,6 +96,22 @@ TEST_F(DemarrageTest, ResultNameTakenByADirectoryIsRuntimeError5) {
   Execution r = Lancer({"agenda.txt"}, nullptr);
   EXPECT_EQ(r.sortie, "Runtime error 5 agenda.ics\r\n");
   EXPECT_EQ(r.code(), 5);
+}
+
+TEST_F(DemarrageTest, FailedWriteToStandardOutputIsRuntimeError101) {
+  if (::access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
+  tmp_.Poser("agenda.txt");
+  const std::string oui = "y\n";
+  struct Cas {
+    std::string argument;
+    const std::string* clavier;
+  } cas[] = {{"missing.txt", nullptr}, {"missing.txt", &oui}, {"agenda.txt", nullptr}};
+  for (const Cas& c : cas) {
+    Execution r =
+        Executer({"/bin/sh", "-c", "exec \"$0\" \"$1\" >/dev/full", kProgramme, c.argument},
+                 tmp_.chemin(), c.clavier);
+    EXPECT_EQ(r.code(), 101) << c.argument << (c.clavier != nullptr ? " answered y" : "");
+  }
 }
 
 }  // namespace

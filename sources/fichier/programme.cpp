@@ -120,12 +120,15 @@ int Programme(int argc, char** argv) {
   const std::string* nom = ligne.nom ? &*ligne.nom : nullptr;
   Entree entree;
   Statut statut;
-  switch (GETINPUTFILE(nom, &console, &erreurs, &entree, &statut)) {
+  const Choix choix = GETINPUTFILE(nom, &console, &erreurs, &entree, &statut);
+  // A question that could not be shown ends the dialogue as if the console
+  // had ended; it is the failed write that the run reports.
+  console.Vider();
+  if (sortie_std.echec()) ArretErreur(Statut::Erreur(kErreurEcriture), f);
+  switch (choix) {
     case Choix::kAbandon:
-      console.Vider();
       return kSortieOk;
     case Choix::kSansEntree:
-      console.Vider();
       return kSansEntree;
     case Choix::kErreur:
       ArretErreur(statut, f);
