@@ -57,8 +57,10 @@ class Source {
   void SauterLigne();
 
   // The bytes read ahead and not yet taken, so that a caller can take a run
-  // of ordinary characters at once; empty once nothing is left.
-  std::string_view Suite() { return lecteur_->Disponible(); }
+  // of ordinary characters at once. Reads nothing: when it is empty, NEXTCAR
+  // or AtEnd reads, exactly as often as without the runs (a terminal at its
+  // end is asked once, as before).
+  std::string_view Suite() const { return lecteur_->Avance(); }
   // Takes the first `n` bytes of Suite(), none of them a carriage return or a
   // line feed: the same as `n` calls of NEXTCAR.
   void Prendre(size_t n) {

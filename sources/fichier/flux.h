@@ -39,6 +39,8 @@ class Lecteur {
     if (pos_ == fin_) Remplir();
     return {tampon_ + pos_, fin_ - pos_};
   }
+  // The bytes read ahead and not yet taken, without reading more.
+  std::string_view Avance() const { return {tampon_ + pos_, fin_ - pos_}; }
   void Avancer(size_t n) { pos_ += n; }
   // Drops the bytes read ahead; the next byte comes from the descriptor.
   void OublierAvance() { pos_ = fin_; }

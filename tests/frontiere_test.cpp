@@ -1,0 +1,168 @@
+// The conversion takes runs of ordinary characters straight from the reader's
+// buffer; these tests put every byte of a document on the buffer's boundary
+// and check that reading through a descriptor, a buffer at a time, gives the same
+// result as reading the whole input from memory, and that the runs never
+// make the reader ask its descriptor for more.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "console.h"
+#include "fichiers.h"
+#include "flux.h"
+#include "vellumcast.h"
+
+namespace vellumcast {
+namespace {
+
+struct Sorties {
+  std::string resultat, journal, console;
+  bool operator==(const Sorties&) const = default;
+};
+
+// Converts from `lecteur`, everything written into strings.
+Sorties Convertir(Lecteur* lecteur, Erreurs* erreurs) {
+  Sorties s;
+  Source source(lecteur);
+  Ecrivain ecr(erreurs, "agenda.ics", &s.resultat);
+  Resultat result(&ecr, erreurs);
+  Lecteur clavier(erreurs, "");
+  Ecrivain ecran(erreurs, "", &s.console);
+  Console console(&clavier, &ecran, false, false);
+  Trace trace(erreurs, &console);
+  Ecrivain journal(erreurs, "Vellumcast.log", &s.journal);
+  trace.LOGFILE = &journal;
+  RepertoireMemoire rep;
+  Conversion conv(&source, &result, &trace, &rep, erreurs);
+  conv.Convertir();
+  ecr.Vider();
+  journal.Vider();
+  ecran.Vider();
+  return s;
+}
+
+Sorties EnMemoire(const std::string& entree) {
+  Erreurs erreurs;
+  Lecteur lecteur(&erreurs, entree);
+  return Convertir(&lecteur, &erreurs);
+}
+
+// Reads `entree` through a pipe that holds it whole: each read takes a
+// buffer's worth, as from a file, without touching the disk.
+Sorties ParDescripteur(const std::string& entree) {
+  int tube[2];
+  if (::pipe2(tube, O_CLOEXEC) != 0 || ::fcntl(tube[1], F_SETPIPE_SZ, 1 << 20) < 0 ||
+      ::write(tube[1], entree.data(), entree.size()) != static_cast<ssize_t>(entree.size())) {
+    ADD_FAILURE() << "pipe";
+    return {};
+  }
+  ::close(tube[1]);
+  Erreurs erreurs;
+  Lecteur lecteur(&erreurs, "export.txt", tube[0], true);
+  return Convertir(&lecteur, &erreurs);
+}
+
+using namespace std::string_literals;
+
+// Two documents using every handler that takes runs. The first gives events,
+// so its texts reach the result: an item name, a folded subject with
+// escapes, accents, a code 26 and a form feed inside, a location, dates
+// apart by blanks and a short one, an identifier, a wrapped item, a body
+// with escapes, accents, byte 0 and an empty line. The second is recurring
+// (its dates apart by commas) and met again in every copy.
+const std::string kDocument =
+    "Form: Appointment\r\n"
+    "Subject: R\xE9union d'\xE9quipe, budget; C:\\temp \x1a\f suite du sujet assez long pour "
+    "plier deux fois, voire trois\r\n"
+    "Location: B\xE2timent B, 2e \xE9tage\r\n"
+    "$PublicAccess: 1\r\n"
+    "CalendarDateTime: 01/02/2009 10:00:00\r\n"
+    "STARTDATETIME: 01/02/2009 10:00:00 08/02/2009 10:00:00  1/3/2009 9:30\r\n"
+    "EndDateTime: 01/02/2009 11:00:00 08/02/2009 11:00:00\r\n"
+    "ApptUNID: C1257A3B 00412F6E\r\n"
+    "RequiredAttendees: CN=Jean Dupont/O=Acme,\r\n"
+    "  CN=H\xE9l\xE8ne Gar\xE7on/O=Acme\r\n"
+    "$UpdatedBy: CN=Jean Dupont/O=Acme\r\n"
+    "\r\n"
+    "Pr\xE9voir la r\xE9union, budget; voir \\\\serveur\\partage merci\r\n"
+    "\r\n"
+    "fin \x00 du corps\r\n"
+    "\f\r\n"
+    "Subject: S\xE9rie\r\n"
+    "CalendarDateTime: 01/02/2009 10:00:00, 08/02/2009 10:00:00\r\n"
+    "STARTDATETIME: 01/02/2009 10:00:00, 08/02/2009 10:00:00,15/02/2009 10:00:00\r\n"
+    "EndDateTime: 01/02/2009 11:00:00, 08/02/2009 11:00:00\r\n"
+    "ApptUNID: SERIE=1\r\n"
+    "$Revisions: 01/01/2009 10:00:00\r\n"
+    "\r\n"
+    "Chaque semaine.\r\n"
+    "\f\r\n"s;
+
+TEST(FrontiereTest, EveryByteOfADocumentOnTheReadBoundaryConvertsAsInMemory) {
+  // A first line that grows one byte at a time moves the boundary of the
+  // first read across each byte of the document that straddles it.
+  const std::string corps = [] {
+    std::string c;
+    while (c.size() < Lecteur::kTailleTampon + 2 * kDocument.size()) c += kDocument;
+    return c;
+  }();
+  for (size_t decalage = 0; decalage <= kDocument.size(); ++decalage) {
+    std::string entree = "X-Pad: " + std::string(decalage, 'p') + "\r\n" + corps;
+    SCOPED_TRACE("first line longer by " + std::to_string(decalage));
+    Sorties attendu = EnMemoire(entree);
+    ASSERT_NE(attendu.resultat.find("SUMMARY:"), std::string::npos);
+    ASSERT_TRUE(ParDescripteur(entree) == attendu);
+  }
+}
+
+TEST(FrontiereTest, InputEndingInsideEachItemConvertsAsInMemory) {
+  for (size_t n = 0; n <= kDocument.size(); ++n) {
+    std::string entree = kDocument + kDocument.substr(0, n);
+    SCOPED_TRACE("second document cut after " + std::to_string(n) + " bytes");
+    ASSERT_TRUE(ParDescripteur(entree) == EnMemoire(entree));
+  }
+}
+
+TEST(SuiteTest, ReadsNothingFromTheDescriptor) {
+  // An empty non-blocking pipe: any read would fail with EAGAIN and be
+  // reported as an error.
+  int tube[2];
+  ASSERT_EQ(::pipe2(tube, O_NONBLOCK), 0);
+  Erreurs erreurs;
+  Lecteur lecteur(&erreurs, "tube", tube[0], true);
+  Source source(&lecteur);
+  EXPECT_TRUE(source.Suite().empty());
+  EXPECT_FALSE(erreurs.echec());
+  ::close(tube[1]);
+}
+
+TEST(SuiteTest, PrendreLeavesTheSameStateAsNextcar) {
+  struct Cas {
+    std::string entree;
+    size_t pris;
+  } cas[] = {{"abc\ndef", 3}, {"abc", 3}, {"\xE9t\xE9\x1a x", 5}, {"a\nb", 1}, {"\0z"s, 1}};
+  for (const Cas& c : cas) {
+    Erreurs e1, e2;
+    Lecteur l1(&e1, c.entree), l2(&e2, c.entree);
+    Source un(&l1), autre(&l2);
+    // As after a line end, so that Prendre has END_OF_LINE to clear.
+    un.END_OF_LINE = autre.END_OF_LINE = true;
+    ASSERT_LE(c.pris, un.Suite().size());
+    un.Prendre(c.pris);
+    for (size_t k = 0; k < c.pris; ++k) autre.NEXTCAR();
+    EXPECT_EQ(un.END_OF_LINE, autre.END_OF_LINE) << c.entree;
+    EXPECT_EQ(un.Epuisee(), autre.Epuisee()) << c.entree;
+    EXPECT_EQ(un.lectures(), autre.lectures()) << c.entree;
+    for (;;) {
+      char a = un.NEXTCAR(), b = autre.NEXTCAR();
+      ASSERT_EQ(a, b) << c.entree;
+      ASSERT_EQ(un.END_OF_LINE, autre.END_OF_LINE) << c.entree;
+      if (un.Epuisee()) break;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vellumcast
