@@ -1,5 +1,8 @@
 #include "invariants.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <string>
@@ -195,39 +198,66 @@ std::string VerifierResultat(std::string_view resultat, size_t* blocs) {
   return VerifierBlocs(reste, blocs);
 }
 
-Bilan VerifierConversion(std::string_view entree, size_t limite_memoire) {
-  Bilan bilan;
-  Erreurs erreurs;
-  Lecteur lecteur(&erreurs, entree);
-  Source source(&lecteur);
-  Ecrivain ecrivain(&erreurs, "agenda.ics", &bilan.resultat);
-  Resultat result(&ecrivain, &erreurs);
-  std::string sortie_console;
-  Lecteur clavier(&erreurs, "");
-  Ecrivain ecran(&erreurs, "", &sortie_console);
-  Console console(&clavier, &ecran, false, false);
-  Trace trace(&erreurs, &console);
+namespace {
+
+// Everything one conversion left.
+struct Traces {
+  std::string resultat;
   std::string log;
-  Ecrivain journal(&erreurs, kNomJournal, &log);
+  std::string console;
+  std::string ical = "<absent>";
+  bool brouillons = false;  // a scratch name was left behind
+  uint64_t lectures = 0;
+  std::string erreur;  // the run-time error, if any
+};
+
+// Converts what `lecteur` reads, with the spill bound `limite_memoire`.
+Traces Executer(Lecteur* lecteur, Erreurs* erreurs, size_t limite_memoire) {
+  Traces t;
+  Source source(lecteur);
+  Ecrivain ecrivain(erreurs, "agenda.ics", &t.resultat);
+  Resultat result(&ecrivain, erreurs);
+  Lecteur clavier(erreurs, "");
+  Ecrivain ecran(erreurs, "", &t.console);
+  Console console(&clavier, &ecran, false, false);
+  Trace trace(erreurs, &console);
+  Ecrivain journal(erreurs, kNomJournal, &t.log);
   trace.LOGFILE = &journal;
   RepertoireMemoire repertoire;
   Options options;
   options.limite_memoire = limite_memoire;
   {
-    Conversion conversion(&source, &result, &trace, &repertoire, &erreurs, options);
+    Conversion conversion(&source, &result, &trace, &repertoire, erreurs, options);
     conversion.Convertir();
   }
   ecrivain.Vider();
   journal.Vider();
   ecran.Vider();
-  bilan.lectures = source.lectures();
+  t.lectures = source.lectures();
+  for (const char* nom : {kNomRdv, kNomDatesDebut, kNomDatesFin, kNomDonnees}) {
+    if (repertoire.Contenu(nom) != nullptr) t.brouillons = true;
+  }
+  if (const std::string* ical = repertoire.Contenu(kNomIcal)) t.ical = *ical;
+  if (erreurs->echec()) t.erreur = erreurs->statut().Message();
+  return t;
+}
+
+}  // namespace
+
+Bilan VerifierConversion(std::string_view entree, size_t limite_memoire) {
+  Bilan bilan;
+  Erreurs erreurs;
+  Lecteur lecteur(&erreurs, entree);
+  Traces t = Executer(&lecteur, &erreurs, limite_memoire);
+  bilan.resultat = t.resultat;
+  bilan.lectures = t.lectures;
 
   auto echec = [&](std::string raison) {
     bilan.erreur = std::move(raison);
     return bilan;
   };
   // Nothing in memory can fail: any error is the conversion's own fault.
-  if (erreurs.echec()) return echec("the run stopped: " + erreurs.statut().Message());
+  if (!t.erreur.empty()) return echec("the run stopped: " + t.erreur);
   std::string e = VerifierResultat(bilan.resultat, &bilan.blocs);
   if (!e.empty()) return echec(e);
 
@@ -243,14 +273,47 @@ Bilan VerifierConversion(std::string_view entree, size_t limite_memoire) {
                  std::to_string(entree.size()) + " bytes");
   }
   // Standard output is redirected here: it carries the trace lines unchanged.
-  if (log != sortie_console) return echec("the trace log and the console differ");
-  for (const char* nom : {kNomRdv, kNomDatesDebut, kNomDatesFin, kNomDonnees}) {
-    if (repertoire.Contenu(nom) != nullptr) return echec(std::string(nom) + " left behind");
-  }
-  if (const std::string* ical = repertoire.Contenu(kNomIcal)) {
-    if (!ical->empty() && !ical->ends_with("\r\n")) return echec("~ical.tmp ends inside a line");
+  if (t.log != t.console) return echec("the trace log and the console differ");
+  if (t.brouillons) return echec("a scratch name was left behind");
+  if (t.ical != "<absent>" && !t.ical.empty() && !t.ical.ends_with("\r\n")) {
+    return echec("~ical.tmp ends inside a line");
   }
   return bilan;
+}
+
+std::string VerifierFrontiere(std::string_view entree, size_t position) {
+  // The empty lines before the input are item lines that nothing matches, so
+  // they change nothing; but an input that begins with code 26 ends the run
+  // right after them, where alone its first character would be read.
+  size_t premier = entree.find_first_not_of('\r');
+  if (premier != std::string_view::npos && entree[premier] == kFinEntree) return {};
+  position = std::min({position, entree.size(), Lecteur::kTailleTampon});
+  std::string flux(Lecteur::kTailleTampon - position, '\n');
+  flux.append(entree);
+  int fd = ::memfd_create("entree", MFD_CLOEXEC);
+  if (fd < 0) return {};
+  size_t ecrit = 0;
+  while (ecrit < flux.size()) {
+    ssize_t k = ::write(fd, flux.data() + ecrit, flux.size() - ecrit);
+    if (k <= 0) {
+      ::close(fd);
+      return {};
+    }
+    ecrit += static_cast<size_t>(k);
+  }
+  ::lseek(fd, 0, SEEK_SET);
+
+  Erreurs erreurs_memoire, erreurs_fichier;
+  Lecteur memoire(&erreurs_memoire, entree);
+  Lecteur fichier(&erreurs_fichier, "entree", fd, true);
+  Traces a = Executer(&memoire, &erreurs_memoire, Tampon::kLimiteParDefaut);
+  Traces b = Executer(&fichier, &erreurs_fichier, Tampon::kLimiteParDefaut);
+  std::string ou = " with the reader's buffer ending at byte " + std::to_string(position);
+  if (a.erreur != b.erreur) return "the run-time errors differ" + ou;
+  if (a.resultat != b.resultat) return "the results differ" + ou;
+  if (a.log != b.log) return "the trace logs differ" + ou;
+  if (a.ical != b.ical) return "the captured events differ" + ou;
+  return {};
 }
 
 }  // namespace vellumcast

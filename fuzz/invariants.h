@@ -24,6 +24,11 @@ struct Bilan {
 // `limite_memoire` bytes) and checks the result against every rule.
 Bilan VerifierConversion(std::string_view entree, size_t limite_memoire);
 
+// Converts `entree` once from memory and once from a file whose reads end
+// `position` bytes into it (after empty lines that change nothing), and
+// returns what differs between the two runs; empty when nothing does.
+std::string VerifierFrontiere(std::string_view entree, size_t position);
+
 // Checks a result file alone; empty when it is well formed. `blocs` receives
 // the number of event blocks.
 std::string VerifierResultat(std::string_view resultat, size_t* blocs);

@@ -155,6 +155,24 @@ TEST(CorpusEtRegressions, SpillToDiskChangesNothing) {
   }
 }
 
+TEST(CorpusEtRegressions, ReadsEndingAnywhereInTheInputChangeNothing) {
+  for (const fs::path& p : Entrees()) {
+    std::string octets = LireFichier(p);
+    size_t pas = std::max<size_t>(1, octets.size() / 20);
+    for (size_t position = 0; position <= octets.size(); position += pas) {
+      ASSERT_EQ(VerifierFrontiere(octets, position), "") << p.filename();
+    }
+  }
+}
+
+TEST(VerifierFrontiere, DateCutByTheReadersBufferKeepsItsDigits) {
+  const std::string entree =
+      "STARTDATETIME: 01/02/2009 09:30:00, 1/2/2009 9:30\r\n$UpdatedBy: x\r\n\r\n\x0c\r\n";
+  for (size_t position = 0; position <= entree.size(); ++position) {
+    EXPECT_EQ(VerifierFrontiere(entree, position), "") << position;
+  }
+}
+
 TEST(VerifierConversion, EmptyInputGivesPrologueAndClosingLineOnly) {
   Bilan b = VerifierConversion("", 1 << 20);
   EXPECT_EQ(b.erreur, "");
