@@ -90,6 +90,17 @@ TEST_F(DemarrageTest, EmptyNameReadsStandardInputAndWritesDotIcsHere) {
   EXPECT_NE(tmp_.Lire("dans/Vellumcast.log"), "<absent>");
 }
 
+TEST_F(DemarrageTest, LongNamesAreHeldWhole) {
+  // The argument, its expanded form and the result's name all pass 255 characters.
+  const std::string dossier(200, 'd');
+  const std::string base(250, 'f');
+  tmp_.Poser(dossier + "/" + base + ".txt");
+  Execution r = Lancer({dossier + "/" + base + ".txt"}, nullptr);
+  EXPECT_EQ(r.sortie, "Fichier source termine\r\n");
+  EXPECT_EQ(r.code(), 0);
+  EXPECT_NE(tmp_.Lire(dossier + "/" + base + ".ics"), "<absent>");
+}
+
 TEST_F(DemarrageTest, ResultNameTakenByADirectoryIsRuntimeError5) {
   tmp_.Poser("agenda.txt");
   tmp_.Poser("agenda.ics/dedans");
