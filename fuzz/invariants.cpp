@@ -282,13 +282,14 @@ Bilan VerifierConversion(std::string_view entree, size_t limite_memoire) {
 }
 
 std::string VerifierFrontiere(std::string_view entree, size_t position) {
-  // The empty lines before the input are item lines that nothing matches, so
-  // they change nothing; but an input that begins with code 26 ends the run
-  // right after them, where alone its first character would be read.
-  size_t premier = entree.find_first_not_of('\r');
-  if (premier != std::string_view::npos && entree[premier] == kFinEntree) return {};
-  position = std::min({position, entree.size(), Lecteur::kTailleTampon});
-  std::string flux(Lecteur::kTailleTampon - position, '\n');
+  // A first line of padding that the reader skips in one piece puts the end
+  // of the first buffer `position` bytes into the input; both runs read the
+  // same bytes, only where the reads end differs.
+  constexpr std::string_view kItem = "X-Pad:";
+  position = std::min({position, entree.size(), Lecteur::kTailleTampon - kItem.size() - 1});
+  std::string flux(kItem);
+  flux.append(Lecteur::kTailleTampon - position - kItem.size() - 1, 'p');
+  flux += '\n';
   flux.append(entree);
   int fd = ::memfd_create("entree", MFD_CLOEXEC);
   if (fd < 0) return {};
@@ -304,7 +305,7 @@ std::string VerifierFrontiere(std::string_view entree, size_t position) {
   ::lseek(fd, 0, SEEK_SET);
 
   Erreurs erreurs_memoire, erreurs_fichier;
-  Lecteur memoire(&erreurs_memoire, entree);
+  Lecteur memoire(&erreurs_memoire, flux);
   Lecteur fichier(&erreurs_fichier, "entree", fd, true);
   Traces a = Executer(&memoire, &erreurs_memoire, Tampon::kLimiteParDefaut);
   Traces b = Executer(&fichier, &erreurs_fichier, Tampon::kLimiteParDefaut);

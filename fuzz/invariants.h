@@ -24,8 +24,8 @@ struct Bilan {
 // `limite_memoire` bytes) and checks the result against every rule.
 Bilan VerifierConversion(std::string_view entree, size_t limite_memoire);
 
-// Converts `entree` once from memory and once from a file whose reads end
-// `position` bytes into it (after empty lines that change nothing), and
+// Converts `entree` after a line of padding once from memory and once from a
+// file whose first read ends `position` bytes into `entree`, and
 // returns what differs between the two runs; empty when nothing does.
 std::string VerifierFrontiere(std::string_view entree, size_t position);
 
