@@ -22,9 +22,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::fprintf(stderr, "broken rule: %s\n", bilan.erreur.c_str());
     std::abort();
   }
-  // Another third is also read from a file whose reads end inside it, where
-  // the fast paths that take runs of bytes from the reader's buffer must
-  // give what byte-by-byte reading gives.
+  // Moving to disk must change nothing of what is written.
+  if (limite != vellumcast::Tampon::kLimiteParDefaut &&
+      vellumcast::VerifierConversion(entree, vellumcast::Tampon::kLimiteParDefaut).resultat !=
+          bilan.resultat) {
+    std::fprintf(stderr, "broken rule: the result differs once spilled to disk\n");
+    std::abort();
+  }
+  // Another third is also read from a file whose first read ends inside it,
+  // where the fast paths that take runs of bytes from the reader's buffer
+  // must give what reading it from memory gives.
   if (size > 2 && data[0] % 3 == 1) {
     size_t position = (data[1] | static_cast<size_t>(data[2]) << 8) % (size + 1);
     std::string ecart = vellumcast::VerifierFrontiere(entree, position);
