@@ -61,6 +61,19 @@ TEST_F(TerminalTest, NameEchoesAndTheKeyDoesNot) {
   EXPECT_TRUE(tmp_.Noms().empty());
 }
 
+TEST_F(TerminalTest, OneCtrlDEndsDocumentsTypedAfterAnEmptyName) {
+  ASSERT_TRUE(terminal_.Lancer({kProgramme}, tmp_.chemin()));
+  ASSERT_TRUE(terminal_.Attendre(kInvite)) << terminal_.ecran();
+  // Enter alone: the documents come from the terminal itself.
+  terminal_.Taper("\r");
+  terminal_.Taper("ApptUNID: T1\r");
+  terminal_.Taper("\x04");
+  int statut = Fin();
+  EXPECT_TRUE(WIFEXITED(statut) && WEXITSTATUS(statut) == 0) << statut;
+  EXPECT_TRUE(terminal_.ecran().ends_with("Fichier source termine\r\r\n")) << terminal_.ecran();
+  EXPECT_TRUE(terminal_.ModeNormal());
+}
+
 TEST_F(TerminalTest, ArrowKeyAtTheQuestionDoesNotReachTheNextName) {
   tmp_.Poser("agenda.txt");
   JusquALaQuestion();

@@ -146,8 +146,10 @@ bool Console::LireToucheTerminal(char* touche) {
   }
   g_fd_brut = fd;
   PrendreSignaux();
-  // Whatever was typed ahead belongs to no key.
+  // Whatever was typed ahead belongs to no key; a Ctrl-D that ended the name
+  // does not end the wait for the key.
   entree_->OublierAvance();
+  entree_->Reprendre();
   g_brut = 1;
   PasserEnBrut();
   // The question shows only once the terminal is raw: a key pressed as soon

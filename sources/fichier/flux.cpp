@@ -41,11 +41,16 @@ bool Lecteur::Remplir() {
     if (n < 0 && erreurs_ != nullptr) {
       erreurs_->Signaler(Statut::Fichier(Operation::kLecture, errno, nom_));
     }
-    // A terminal may deliver more after an end of file; a file does not.
-    if (!::isatty(fd_)) fini_ = true;
+    // The end holds, so one Ctrl-D ends documents typed on a terminal; the
+    // console asks again with Reprendre when it wants a new line or key.
+    fini_ = true;
     pos_ = fin_ = 0;
     return false;
   }
+}
+
+void Lecteur::Reprendre() {
+  if (fd_ >= 0 && ::isatty(fd_) == 1) fini_ = false;
 }
 
 bool Lecteur::Fermer() {

@@ -50,6 +50,9 @@ class Lecteur {
   const std::string& nom() const { return nom_; }
   // Closes the descriptor; true when it closed cleanly (or was not owned).
   bool Fermer();
+  // After an end of input met on a terminal, lets the next read wait for the
+  // user again (a terminal can deliver more after Ctrl-D; a file cannot).
+  void Reprendre();
 
  private:
   bool Remplir();
