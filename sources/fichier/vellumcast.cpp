@@ -11,43 +11,21 @@ namespace vellumcast {
 
 namespace {
 
-constexpr std::array<std::string_view, 49> kPrologue = {
+constexpr std::array<std::string_view, 4> kEnTete = {
     "BEGIN:VCALENDAR",
     "PRODID:Vellumcast(C)",
     "VERSION:2.0",
     "METHOD:PUBLISH",
-    "BEGIN:VTIMEZONE",
+};
+
+// The three time zones carry the same rules; events refer to the first.
+constexpr std::array<std::string_view, 3> kFuseaux = {
     "TZID:France",
-    "BEGIN:STANDARD",
-    "DTSTART:19710101T030000",
-    "TZOFFSETTO:+0100",
-    "TZOFFSETFROM:+0200",
-    "RRULE:FREQ=YEARLY;WKST=MO;INTERVAL=1;BYMONTH=10;BYDAY=-1SU",
-    "END:STANDARD",
-    "BEGIN:DAYLIGHT",
-    "DTSTART:19710101T020000",
-    "TZOFFSETTO:+0200",
-    "TZOFFSETFROM:+0100",
-    "RRULE:FREQ=YEARLY;WKST=MO;INTERVAL=1;BYMONTH=3;BYDAY=-1SU",
-    "END:DAYLIGHT",
-    "END:VTIMEZONE",
-    "BEGIN:VTIMEZONE",
     "TZID:(GMT+01.00) Brussels / Copenhagen / Madrid / Paris",
-    "BEGIN:STANDARD",
-    "DTSTART:19710101T030000",
-    "TZOFFSETTO:+0100",
-    "TZOFFSETFROM:+0200",
-    "RRULE:FREQ=YEARLY;WKST=MO;INTERVAL=1;BYMONTH=10;BYDAY=-1SU",
-    "END:STANDARD",
-    "BEGIN:DAYLIGHT",
-    "DTSTART:19710101T020000",
-    "TZOFFSETTO:+0200",
-    "TZOFFSETFROM:+0100",
-    "RRULE:FREQ=YEARLY;WKST=MO;INTERVAL=1;BYMONTH=3;BYDAY=-1SU",
-    "END:DAYLIGHT",
-    "END:VTIMEZONE",
-    "BEGIN:VTIMEZONE",
     "TZID:(GMT+01.00) Amsterdam / Berlin / Bern / Rome / Stockholm / Vienna",
+};
+
+constexpr std::array<std::string_view, 12> kReglesFuseau = {
     "BEGIN:STANDARD",
     "DTSTART:19710101T030000",
     "TZOFFSETTO:+0100",
@@ -60,7 +38,6 @@ constexpr std::array<std::string_view, 49> kPrologue = {
     "TZOFFSETFROM:+0100",
     "RRULE:FREQ=YEARLY;WKST=MO;INTERVAL=1;BYMONTH=3;BYDAY=-1SU",
     "END:DAYLIGHT",
-    "END:VTIMEZONE",
 };
 
 // Two bytes per code: the UTF-8 form of each ISO 8859-1 byte.
@@ -143,7 +120,13 @@ void Conversion::INIT() {
 }
 
 void Conversion::Prologue() {
-  for (std::string_view ligne : kPrologue) result_->PUTLN(ligne);
+  for (std::string_view ligne : kEnTete) result_->PUTLN(ligne);
+  for (std::string_view tzid : kFuseaux) {
+    result_->PUTLN("BEGIN:VTIMEZONE");
+    result_->PUTLN(tzid);
+    for (std::string_view ligne : kReglesFuseau) result_->PUTLN(ligne);
+    result_->PUTLN("END:VTIMEZONE");
+  }
 }
 
 void Conversion::Convertir() {
