@@ -9,15 +9,15 @@ namespace vellumcast {
 // file error codes the program has always reported.
 enum Sortie : int {
   kSortieOk = 0,
-  kFichierAbsent = 2,    // ENOENT on open, create, erase or change of directory
-  kCheminInvalide = 3,   // ENOTDIR, ENAMETOOLONG, ELOOP
-  kAccesRefuse = 5,      // any other failure to open, create, erase or change directory
-  kSansEntree = 2,       // the console input ended before a file was chosen
-  kUsage = 64,           // unknown option or malformed value
-  kErreurLecture = 100,  // a failed read
-  kErreurEcriture = 101, // a failed write, flush or close of a file being written
-  kHorsIntervalle = 201, // a value out of its declared range
-  kDebordement = 215,    // an arithmetic overflow
+  kFichierAbsent = 2,     // ENOENT on open, create, erase or change of directory
+  kCheminInvalide = 3,    // ENOTDIR, ENAMETOOLONG, ELOOP
+  kAccesRefuse = 5,       // any other failure to open, create, erase or change directory
+  kSansEntree = 2,        // the console input ended before a file was chosen
+  kUsage = 64,            // unknown option or malformed value
+  kErreurLecture = 100,   // a failed read
+  kErreurEcriture = 101,  // a failed write, flush or close of a file being written
+  kHorsIntervalle = 201,  // a value out of its declared range
+  kDebordement = 215,     // an arithmetic overflow
 };
 
 enum class Operation { kOuverture, kLecture, kEcriture };

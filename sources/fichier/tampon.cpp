@@ -77,7 +77,8 @@ std::string_view Tampon::Lire(size_t pos) {
                           static_cast<off_t>(pos + fait));
       if (k < 0 && errno == EINTR) continue;
       if (k <= 0) {
-        erreurs_->Signaler(Statut::Fichier(Operation::kLecture, k < 0 ? errno : EIO, kNomTemporaire));
+        erreurs_->Signaler(
+            Statut::Fichier(Operation::kLecture, k < 0 ? errno : EIO, kNomTemporaire));
         morceau_.clear();
         return {};
       }

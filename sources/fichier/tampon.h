@@ -52,11 +52,11 @@ class Tampon {
 
   Erreurs* erreurs_;
   size_t limite_;
-  std::string mem_;         // the bytes after those on disk
+  std::string mem_;  // the bytes after those on disk
   std::FILE* fichier_ = nullptr;
-  size_t sur_disque_ = 0;   // bytes written to the file
-  size_t lu_ = 0;           // reading position
-  std::string morceau_;     // a piece of the file read back
+  size_t sur_disque_ = 0;  // bytes written to the file
+  size_t lu_ = 0;          // reading position
+  std::string morceau_;    // a piece of the file read back
   size_t debut_morceau_ = 0;
 };
 
