@@ -66,16 +66,22 @@ struct Banc {
   Conversion conv;
 };
 
-// A whole conversion in memory: the result file and the trace log.
+// A whole conversion in memory: the result file, the trace log, and the
+// run's first error once both are flushed.
 struct Produit {
   std::string ics;
   std::string log;
   bool deborde;
+  bool echec;
+  std::string erreur;  // its message, "Runtime error N name"; empty without one
 };
 inline Produit Convertir(std::string_view entree, Options options = {}) {
   Banc b(entree, options);
   b.conv.Convertir();
-  return {b.Resultat(), b.Journal(), b.conv.event_buffer().deborde()};
+  Produit p{b.Resultat(), b.Journal(), b.conv.event_buffer().deborde(), false, ""};
+  p.echec = b.erreurs.echec();
+  if (p.echec) p.erreur = b.erreurs.statut().Message();
+  return p;
 }
 
 }  // namespace vellumcast

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "console.h"
+#include "banc.h"
 #include "interop_generateur.h"
 #include "interop_modele.h"
 #include "vellumcast.h"
@@ -144,34 +144,6 @@ Lecture LireAvecLibical(const std::string& ics) {
   return l;
 }
 
-// The result of converting `entree` in memory.
-std::string Convertir(const std::string& entree, int32_t annee_limite) {
-  Erreurs erreurs;
-  Lecteur lecteur(&erreurs, entree);
-  Source source(&lecteur);
-  std::string out;
-  Ecrivain ecr(&erreurs, "agenda.ics", &out);
-  Resultat result(&ecr, &erreurs);
-  std::string console_out;
-  Lecteur in(&erreurs, "");
-  Ecrivain con_out(&erreurs, "", &console_out);
-  Console console(&in, &con_out, false, false);
-  Trace trace(&erreurs, &console);
-  std::string log;
-  Ecrivain journal(&erreurs, "Vellumcast.log", &log);
-  trace.LOGFILE = &journal;
-  RepertoireMemoire rep;
-  Options options;
-  options.annee_limite = annee_limite;
-  Conversion conv(&source, &result, &trace, &rep, &erreurs, options);
-  conv.Convertir();
-  ecr.Vider();
-  journal.Vider();
-  con_out.Vider();
-  EXPECT_FALSE(erreurs.echec()) << erreurs.statut().Message();
-  return out;
-}
-
 // An empty text value is valid iCalendar, but libical drops such a property
 // with an X-LIC-ERROR ("No value for DESCRIPTION property"), as it does for
 // the empty description of a document without notes: reading no property is
@@ -204,7 +176,11 @@ void ComparerTextes(const char* nom, const std::vector<TexteAttendu>& attendus,
 // Everything libical reads back from the conversion of `entree` against `attendus`.
 void VerifierLecture(const std::string& entree, const std::vector<EvenementAttendu>& attendus,
                      int32_t annee_limite) {
-  const std::string ics = Convertir(entree, annee_limite);
+  Options options;
+  options.annee_limite = annee_limite;
+  const Produit p = Convertir(entree, options);
+  EXPECT_FALSE(p.echec) << p.erreur;
+  const std::string& ics = p.ics;
   Lecture l = LireAvecLibical(ics);
   EXPECT_TRUE(l.analyse) << "libical error: " << icalerror_strerror(icalerrno);
   for (const std::string& e : l.erreurs) ADD_FAILURE() << "X-LIC-ERROR " << e;

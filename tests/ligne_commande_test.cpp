@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "console.h"
+#include "banc.h"
 #include "options.h"
 #include "vellumcast.h"
 
@@ -278,31 +278,6 @@ TEST(LigneDeCommandeProgrammeTest, OptionsWithoutNameOpenTheDialogue) {
                 Bloc("NEW", 3, "20300101T080000", "20300101T090000") + "END:VCALENDAR\r\n");
 }
 
-// The result of an in-memory conversion of `entree` with `options`.
-std::string Convertir(const std::string& entree, Options options) {
-  Erreurs erreurs;
-  Lecteur lecteur(&erreurs, entree);
-  Source source(&lecteur);
-  std::string out;
-  Ecrivain ecr(&erreurs, "agenda.ics", &out);
-  Resultat result(&ecr, &erreurs);
-  std::string console_out;
-  Lecteur in(&erreurs, "");
-  Ecrivain con_out(&erreurs, "", &console_out);
-  Console console(&in, &con_out, false, false);
-  Trace trace(&erreurs, &console);
-  std::string log;
-  Ecrivain journal(&erreurs, "Vellumcast.log", &log);
-  trace.LOGFILE = &journal;
-  RepertoireMemoire rep;
-  Conversion conv(&source, &result, &trace, &rep, &erreurs, options);
-  conv.Convertir();
-  ecr.Vider();
-  journal.Vider();
-  con_out.Vider();
-  return out;
-}
-
 TEST(AnneeLimiteTest, StartYearAtTheLimitIsLeftOutAndTheYearBeforeKept) {
   struct Cas {
     int32_t limite;
@@ -317,7 +292,7 @@ TEST(AnneeLimiteTest, StartYearAtTheLimitIsLeftOutAndTheYearBeforeKept) {
   for (const Cas& c : cas) {
     Options options;
     options.annee_limite = c.limite;
-    std::string ics = Convertir(Document("X", c.debut, c.debut), options);
+    std::string ics = Convertir(Document("X", c.debut, c.debut), options).ics;
     EXPECT_EQ(ics.find("BEGIN:VEVENT") != std::string::npos, c.garde) << c.limite << " " << c.debut;
   }
 }
