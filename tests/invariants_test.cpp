@@ -12,26 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "banc.h"
+
 namespace vellumcast {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Prologue() {
-  // Written from the calendar layout: three time zones with the same rules.
-  std::string p = "BEGIN:VCALENDAR\r\nPRODID:Vellumcast(C)\r\nVERSION:2.0\r\nMETHOD:PUBLISH\r\n";
-  for (const char* tzid : {"France", "(GMT+01.00) Brussels / Copenhagen / Madrid / Paris",
-                           "(GMT+01.00) Amsterdam / Berlin / Bern / Rome / Stockholm / Vienna"}) {
-    p += "BEGIN:VTIMEZONE\r\nTZID:";
-    p += tzid;
-    p += "\r\nBEGIN:STANDARD\r\nDTSTART:19710101T030000\r\nTZOFFSETTO:+0100\r\n"
-         "TZOFFSETFROM:+0200\r\nRRULE:FREQ=YEARLY;WKST=MO;INTERVAL=1;BYMONTH=10;BYDAY=-1SU\r\n"
-         "END:STANDARD\r\nBEGIN:DAYLIGHT\r\nDTSTART:19710101T020000\r\nTZOFFSETTO:+0200\r\n"
-         "TZOFFSETFROM:+0100\r\nRRULE:FREQ=YEARLY;WKST=MO;INTERVAL=1;BYMONTH=3;BYDAY=-1SU\r\n"
-         "END:DAYLIGHT\r\nEND:VTIMEZONE\r\n";
-  }
-  return p;
-}
 
 // The worked block: identifier ABC, number `n`, a summary folded once.
 std::string Bloc(int n) {
@@ -55,15 +41,15 @@ std::string Remplacer(std::string s, std::string_view de, std::string_view par) 
 TEST(VerifierResultat, WellFormedResultsPass) {
   const std::string fin = "END:VCALENDAR\r\n";
   size_t blocs = 99;
-  EXPECT_EQ(VerifierResultat(Prologue() + fin, &blocs), "");
+  EXPECT_EQ(VerifierResultat(PrologueAttendu() + fin, &blocs), "");
   EXPECT_EQ(blocs, 0u);
-  EXPECT_EQ(VerifierResultat(Prologue() + Bloc(1) + Bloc(2) + fin, &blocs), "");
+  EXPECT_EQ(VerifierResultat(PrologueAttendu() + Bloc(1) + Bloc(2) + fin, &blocs), "");
   EXPECT_EQ(blocs, 2u);
   // No DTEND and an empty event buffer are both allowed.
   std::string nu = Remplacer(Bloc(1), "DTEND;TZID=France:20090201T103000\r\n", "");
   nu =
       Remplacer(nu, "SUMMARY:Weekly meeting\n CONTINUED\nCLASS:PUBLIC\nDESCRIPTION:a\\n\n b\n", "");
-  EXPECT_EQ(VerifierResultat(Prologue() + nu + fin, &blocs), "");
+  EXPECT_EQ(VerifierResultat(PrologueAttendu() + nu + fin, &blocs), "");
 }
 
 struct Casse {
@@ -83,37 +69,41 @@ const std::string kFin = "END:VCALENDAR\r\n";
 INSTANTIATE_TEST_SUITE_P(
     Regles, ResultatCasse,
     testing::Values(
-        Casse{"PrologueLineMissing", Remplacer(Prologue(), "METHOD:PUBLISH\r\n", "") + kFin},
+        Casse{"PrologueLineMissing", Remplacer(PrologueAttendu(), "METHOD:PUBLISH\r\n", "") + kFin},
         Casse{"PrologueLineEndedByLfAlone",
-              Remplacer(Prologue(), "VERSION:2.0\r\n", "VERSION:2.0\n") + kFin},
-        Casse{"NoClosingLine", Prologue() + Bloc(1)},
-        Casse{"ClosingLineWithoutCrLf", Prologue() + "END:VCALENDAR\n"},
-        Casse{"TransplineMissing", Prologue() + Remplacer(Bloc(1), "TRANSP:OPAQUE\r\n", "") + kFin},
-        Casse{"UidMissing", Prologue() + Remplacer(Bloc(1), "UID:ABC-1\r\n", "") + kFin},
-        Casse{"TwoDtend",
-              Prologue() + Remplacer(Bloc(1), "STATUS:", "DTEND;TZID=France:1\r\nSTATUS:") + kFin},
+              Remplacer(PrologueAttendu(), "VERSION:2.0\r\n", "VERSION:2.0\n") + kFin},
+        Casse{"NoClosingLine", PrologueAttendu() + Bloc(1)},
+        Casse{"ClosingLineWithoutCrLf", PrologueAttendu() + "END:VCALENDAR\n"},
+        Casse{"TransplineMissing",
+              PrologueAttendu() + Remplacer(Bloc(1), "TRANSP:OPAQUE\r\n", "") + kFin},
+        Casse{"UidMissing", PrologueAttendu() + Remplacer(Bloc(1), "UID:ABC-1\r\n", "") + kFin},
+        Casse{"TwoDtend", PrologueAttendu() +
+                              Remplacer(Bloc(1), "STATUS:", "DTEND;TZID=France:1\r\nSTATUS:") +
+                              kFin},
         Casse{"TwoStatus",
-              Prologue() + Remplacer(Bloc(1), "CATEGORIES:", "STATUS:CONFIRMED\r\nCATEGORIES:") +
-                  kFin},
-        Casse{"EndVeventMissing", Prologue() + Remplacer(Bloc(1), "END:VEVENT\r\n", "") + kFin},
+              PrologueAttendu() +
+                  Remplacer(Bloc(1), "CATEGORIES:", "STATUS:CONFIRMED\r\nCATEGORIES:") + kFin},
+        Casse{"EndVeventMissing",
+              PrologueAttendu() + Remplacer(Bloc(1), "END:VEVENT\r\n", "") + kFin},
         Casse{"BlockInsideBlock",
-              Prologue() + Remplacer(Bloc(1), "END:VEVENT\r\n", "") + Bloc(2) + kFin},
-        Casse{"BlockNumberSkipped", Prologue() + Bloc(1) + Bloc(3) + kFin},
-        Casse{"StrayLineBetweenBlocks", Prologue() + Bloc(1) + "SUMMARY:x\n" + Bloc(2) + kFin},
+              PrologueAttendu() + Remplacer(Bloc(1), "END:VEVENT\r\n", "") + Bloc(2) + kFin},
+        Casse{"BlockNumberSkipped", PrologueAttendu() + Bloc(1) + Bloc(3) + kFin},
+        Casse{"StrayLineBetweenBlocks",
+              PrologueAttendu() + Bloc(1) + "SUMMARY:x\n" + Bloc(2) + kFin},
         Casse{"BufferLineAfterDtstamp",
-              Prologue() + Remplacer(Bloc(1), "DTSTART;", "LOCATION:x\nDTSTART;") + kFin},
+              PrologueAttendu() + Remplacer(Bloc(1), "DTSTART;", "LOCATION:x\nDTSTART;") + kFin},
         Casse{"CarriageReturnInsideLine",
-              Prologue() + Remplacer(Bloc(1), "Weekly", "Wee\rkly") + kFin},
+              PrologueAttendu() + Remplacer(Bloc(1), "Weekly", "Wee\rkly") + kFin},
         Casse{"DtstartDiffersFromDtstamp",
-              Prologue() + Remplacer(Bloc(1), "France:20090201T093000", "France:20090201T093001") +
-                  kFin},
+              PrologueAttendu() +
+                  Remplacer(Bloc(1), "France:20090201T093000", "France:20090201T093001") + kFin},
         Casse{"StartAtYearLimit",
-              Prologue() +
+              PrologueAttendu() +
                   Remplacer(Remplacer(Bloc(1), "DTSTAMP:2009", "DTSTAMP:2012"),
                             "France:20090201T093000", "France:20120201T093000") +
                   kFin},
         Casse{"UnknownPropertyInBlock",
-              Prologue() + Remplacer(Bloc(1), "CLASS:PUBLIC\n", "X-CLASS:PUBLIC\n") + kFin}),
+              PrologueAttendu() + Remplacer(Bloc(1), "CLASS:PUBLIC\n", "X-CLASS:PUBLIC\n") + kFin}),
     [](const testing::TestParamInfo<Casse>& i) { return std::string(i.param.nom); });
 
 std::string LireFichier(const fs::path& p) {
@@ -176,7 +166,7 @@ TEST(VerifierFrontiere, DateCutByTheReadersBufferKeepsItsDigits) {
 TEST(VerifierConversion, EmptyInputGivesPrologueAndClosingLineOnly) {
   Bilan b = VerifierConversion("", 1 << 20);
   EXPECT_EQ(b.erreur, "");
-  EXPECT_EQ(b.resultat, Prologue() + kFin);
+  EXPECT_EQ(b.resultat, PrologueAttendu() + kFin);
 }
 
 TEST(VerifierConversion, ReadsStayWithinTheirBound) {

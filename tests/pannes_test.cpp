@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "banc.h"
 #include "temporaire.h"
 
 namespace vellumcast {
@@ -101,21 +102,6 @@ Fin Lancer(const Consignes& c) {
   return fin;
 }
 
-std::string Prologue() {
-  std::string p = "BEGIN:VCALENDAR\r\nPRODID:Vellumcast(C)\r\nVERSION:2.0\r\nMETHOD:PUBLISH\r\n";
-  for (const char* tzid : {"France", "(GMT+01.00) Brussels / Copenhagen / Madrid / Paris",
-                           "(GMT+01.00) Amsterdam / Berlin / Bern / Rome / Stockholm / Vienna"}) {
-    p += "BEGIN:VTIMEZONE\r\nTZID:";
-    p += tzid;
-    p += "\r\nBEGIN:STANDARD\r\nDTSTART:19710101T030000\r\nTZOFFSETTO:+0100\r\n"
-         "TZOFFSETFROM:+0200\r\nRRULE:FREQ=YEARLY;WKST=MO;INTERVAL=1;BYMONTH=10;BYDAY=-1SU\r\n"
-         "END:STANDARD\r\nBEGIN:DAYLIGHT\r\nDTSTART:19710101T020000\r\nTZOFFSETTO:+0200\r\n"
-         "TZOFFSETFROM:+0100\r\nRRULE:FREQ=YEARLY;WKST=MO;INTERVAL=1;BYMONTH=3;BYDAY=-1SU\r\n"
-         "END:DAYLIGHT\r\nEND:VTIMEZONE\r\n";
-  }
-  return p;
-}
-
 // One document with identifier ABC and the body `corps` (lines ended by CR LF).
 std::string Export(const std::string& corps) {
   return "Subject: Fault\r\nSTARTDATETIME: 01/02/2009 09:30:00\r\n"
@@ -125,8 +111,8 @@ std::string Export(const std::string& corps) {
 
 // Its result, with `description` the DESCRIPTION line as the buffer holds it.
 std::string Resultat(const std::string& description) {
-  return Prologue() + "BEGIN:VEVENT\r\nUID:ABC-1\r\nCREATED:20091101T100000Z\r\nSUMMARY:Fault\n" +
-         description +
+  return PrologueAttendu() +
+         "BEGIN:VEVENT\r\nUID:ABC-1\r\nCREATED:20091101T100000Z\r\nSUMMARY:Fault\n" + description +
          "DTSTAMP:20090201T093000Z\r\nDTSTART;TZID=France:20090201T093000\r\n"
          "DTEND;TZID=France:20090201T103000\r\nSTATUS:CONFIRMED\r\nCATEGORIES:MEETING\r\n"
          "TRANSP:OPAQUE\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
