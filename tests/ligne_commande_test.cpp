@@ -1,6 +1,5 @@
 // The command line end to end: the program run as a process in a temporary
 // directory, and the year limit through an in-memory conversion.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
@@ -9,13 +8,13 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "banc.h"
 #include "options.h"
+#include "processus.h"
+#include "temporaire.h"
 #include "vellumcast.h"
 
 namespace vellumcast {
@@ -23,101 +22,31 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Execution {
-  int statut = -1;
-  std::string sortie;
-  std::string erreur;
-};
-
-std::string Lire(const fs::path& chemin) {
-  std::ifstream f(chemin, std::ios::binary);
-  std::ostringstream o;
-  o << f.rdbuf();
-  return o.str();
-}
-
-void Ecrire(const fs::path& chemin, const std::string& contenu) {
-  std::ofstream f(chemin, std::ios::binary);
-  f << contenu;
-}
-
-// A fresh empty directory, removed with everything in it at the end of the test.
-class Dossier {
- public:
-  Dossier() {
-    std::string modele = (fs::temp_directory_path() / "vellumcast-cli-XXXXXX").string();
-    chemin_ = ::mkdtemp(modele.data());
-  }
-  ~Dossier() { fs::remove_all(chemin_); }
-  const fs::path& chemin() const { return chemin_; }
-  // The names the directory holds, sorted.
-  std::vector<std::string> Noms() const {
-    std::vector<std::string> noms;
-    for (const auto& e : fs::directory_iterator(chemin_)) noms.push_back(e.path().filename());
-    std::sort(noms.begin(), noms.end());
-    return noms;
-  }
-
- private:
-  fs::path chemin_;
-};
-
 // Runs the program with `args` in `dossier`, standard input read from `entree`,
 // standard output into `sortie_vers` when given (else captured).
-Execution Lancer(const Dossier& dossier, std::vector<std::string> args,
+Execution Lancer(const Temporaire& dossier, std::vector<std::string> args,
                  const std::string& entree = "", const char* sortie_vers = nullptr) {
-  const fs::path in =
-      dossier.chemin().parent_path() / (dossier.chemin().filename().string() + ".in");
-  const fs::path out =
-      dossier.chemin().parent_path() / (dossier.chemin().filename().string() + ".out");
-  const fs::path err =
-      dossier.chemin().parent_path() / (dossier.chemin().filename().string() + ".err");
-  Ecrire(in, entree);
   args.insert(args.begin(), VELLUMCAST_BINAIRE);
-  std::vector<char*> argv;
-  for (std::string& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  pid_t pid = ::fork();
-  if (pid == 0) {
-    if (::chdir(dossier.chemin().c_str()) != 0) ::_exit(120);
-    int fd0 = ::open(in.c_str(), O_RDONLY);
-    int fd1 = ::open(sortie_vers != nullptr ? sortie_vers : out.c_str(),
-                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    int fd2 = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd0 < 0 || fd1 < 0 || fd2 < 0) ::_exit(121);
-    ::dup2(fd0, 0);
-    ::dup2(fd1, 1);
-    ::dup2(fd2, 2);
-    ::execv(argv[0], argv.data());
-    ::_exit(122);
-  }
-  Execution e;
-  int statut = 0;
-  ::waitpid(pid, &statut, 0);
-  e.statut = WIFEXITED(statut) ? WEXITSTATUS(statut) : 128 + WTERMSIG(statut);
-  if (sortie_vers == nullptr) e.sortie = Lire(out);
-  e.erreur = Lire(err);
-  fs::remove(in);
-  fs::remove(out);
-  fs::remove(err);
-  return e;
+  Conditions conditions;
+  if (sortie_vers != nullptr) conditions.sortie_vers = sortie_vers;
+  return Executer(args, dossier.chemin(), &entree, nullptr, 10, conditions);
 }
 
 TEST(LigneDeCommandeProgrammeTest, HelpPrintsUsageWithoutDialogueOrFile) {
-  Dossier d;
+  Temporaire d;
   // A name waiting on standard input would be taken by a dialogue that opened.
-  Ecrire(d.chemin() / "agenda.txt", "Subject:x\n");
+  d.Poser("agenda.txt", "Subject:x\n");
   Execution e = Lancer(d, {"--help"}, "agenda.txt\n");
-  EXPECT_EQ(e.statut, 0);
+  EXPECT_EQ(e.code(), 0);
   EXPECT_EQ(e.sortie, TexteAide());
   EXPECT_EQ(e.erreur, "");
   EXPECT_EQ(d.Noms(), std::vector<std::string>{"agenda.txt"});
 }
 
 TEST(LigneDeCommandeProgrammeTest, VersionPrintsOneLineWithoutDialogueOrFile) {
-  Dossier d;
+  Temporaire d;
   Execution e = Lancer(d, {"--version", "agenda.txt"}, "agenda.txt\n");
-  EXPECT_EQ(e.statut, 0);
+  EXPECT_EQ(e.code(), 0);
   EXPECT_EQ(e.sortie, "vellumcast " VELLUMCAST_VERSION "\n");
   EXPECT_EQ(e.erreur, "");
   EXPECT_TRUE(d.Noms().empty());
@@ -137,10 +66,10 @@ TEST(LigneDeCommandeProgrammeTest, UsageErrorsExit64WithTheMessageOnStandardErro
        "Try 'vellumcast --help'.\n"},
   };
   for (const Cas& c : cas) {
-    Dossier d;
-    Ecrire(d.chemin() / "agenda.txt", "Subject:x\n");
+    Temporaire d;
+    d.Poser("agenda.txt", "Subject:x\n");
     Execution e = Lancer(d, c.args, "agenda.txt\n");
-    EXPECT_EQ(e.statut, kUsage) << c.message;
+    EXPECT_EQ(e.code(), kUsage) << c.message;
     EXPECT_EQ(e.erreur, c.message);
     EXPECT_EQ(e.sortie, "");
     EXPECT_EQ(d.Noms(), std::vector<std::string>{"agenda.txt"});
@@ -149,9 +78,9 @@ TEST(LigneDeCommandeProgrammeTest, UsageErrorsExit64WithTheMessageOnStandardErro
 
 TEST(LigneDeCommandeProgrammeTest, HelpThatCannotBeWrittenIsNoSuccess) {
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
-  Dossier d;
+  Temporaire d;
   Execution e = Lancer(d, {"--help"}, "", "/dev/full");
-  EXPECT_EQ(e.statut, kErreurEcriture);
+  EXPECT_EQ(e.code(), kErreurEcriture);
   EXPECT_NE(e.erreur, "");
 }
 
@@ -219,27 +148,27 @@ const std::string kExportAnnees = Document("OLD", "01/02/2009 10:00:00", "01/02/
                                   Document("NEW", "01/01/2030 08:00:00", "01/01/2030 09:00:00");
 
 TEST(LigneDeCommandeProgrammeTest, YearLimitKeepsEventsBeforeIt) {
-  Dossier d;
-  Ecrire(d.chemin() / "agenda.txt", kExportAnnees);
+  Temporaire d;
+  d.Poser("agenda.txt", kExportAnnees);
   Execution e = Lancer(d, {"--year-limit", "2016", "agenda.txt"});
-  EXPECT_EQ(e.statut, 0);
-  EXPECT_EQ(Evenements(Lire(d.chemin() / "agenda.ics")),
+  EXPECT_EQ(e.code(), 0);
+  EXPECT_EQ(Evenements(d.Lire("agenda.ics")),
             Bloc("OLD", 1, "20090201T100000", "20090201T110000") +
                 Bloc("MID", 2, "20150615T093000", "20150615T103000") + "END:VCALENDAR\r\n");
 }
 
 TEST(LigneDeCommandeProgrammeTest, WithoutYearLimitEveryByteIsAsWithLimit2012) {
-  Dossier sans, avec;
-  Ecrire(sans.chemin() / "agenda.txt", kExportAnnees);
-  Ecrire(avec.chemin() / "agenda.txt", kExportAnnees);
+  Temporaire sans, avec;
+  sans.Poser("agenda.txt", kExportAnnees);
+  avec.Poser("agenda.txt", kExportAnnees);
   Execution e1 = Lancer(sans, {"agenda.txt"});
   Execution e2 = Lancer(avec, {"--year-limit", "2012", "agenda.txt"});
-  EXPECT_EQ(e1.statut, 0);
-  EXPECT_EQ(e2.statut, 0);
+  EXPECT_EQ(e1.code(), 0);
+  EXPECT_EQ(e2.code(), 0);
   EXPECT_EQ(e1.sortie, e2.sortie);
-  const std::string ics = Lire(sans.chemin() / "agenda.ics");
-  EXPECT_EQ(ics, Lire(avec.chemin() / "agenda.ics"));
-  EXPECT_EQ(Lire(sans.chemin() / "Vellumcast.log"), Lire(avec.chemin() / "Vellumcast.log"));
+  const std::string ics = sans.Lire("agenda.ics");
+  EXPECT_EQ(ics, avec.Lire("agenda.ics"));
+  EXPECT_EQ(sans.Lire("Vellumcast.log"), avec.Lire("Vellumcast.log"));
   EXPECT_EQ(Evenements(ics),
             Bloc("OLD", 1, "20090201T100000", "20090201T110000") + "END:VCALENDAR\r\n");
 }
@@ -247,32 +176,32 @@ TEST(LigneDeCommandeProgrammeTest, WithoutYearLimitEveryByteIsAsWithLimit2012) {
 TEST(LigneDeCommandeProgrammeTest, FileNamedLikeAnOptionStaysReachable) {
   for (std::vector<std::string> args :
        {std::vector<std::string>{"--", "--help"}, std::vector<std::string>{"./--help"}}) {
-    Dossier d;
-    Ecrire(d.chemin() / "--help", Document("OLD", "01/02/2009 10:00:00", "01/02/2009 11:00:00"));
+    Temporaire d;
+    d.Poser("--help", Document("OLD", "01/02/2009 10:00:00", "01/02/2009 11:00:00"));
     Execution e = Lancer(d, args);
-    EXPECT_EQ(e.statut, 0) << args[0];
+    EXPECT_EQ(e.code(), 0) << args[0];
     EXPECT_EQ(e.erreur, "");
-    EXPECT_EQ(Evenements(Lire(d.chemin() / "--help.ics")),
+    EXPECT_EQ(Evenements(d.Lire("--help.ics")),
               Bloc("OLD", 1, "20090201T100000", "20090201T110000") + "END:VCALENDAR\r\n");
   }
 }
 
 TEST(LigneDeCommandeProgrammeTest, ArgumentsAfterTheNameAreIgnored) {
-  Dossier d;
-  Ecrire(d.chemin() / "agenda.txt", kExportAnnees);
+  Temporaire d;
+  d.Poser("agenda.txt", kExportAnnees);
   Execution e = Lancer(d, {"agenda.txt", "--year-limit", "2099", "--bogus"});
-  EXPECT_EQ(e.statut, 0);
-  EXPECT_EQ(Evenements(Lire(d.chemin() / "agenda.ics")),
+  EXPECT_EQ(e.code(), 0);
+  EXPECT_EQ(Evenements(d.Lire("agenda.ics")),
             Bloc("OLD", 1, "20090201T100000", "20090201T110000") + "END:VCALENDAR\r\n");
 }
 
 TEST(LigneDeCommandeProgrammeTest, OptionsWithoutNameOpenTheDialogue) {
-  Dossier d;
-  Ecrire(d.chemin() / "agenda.txt", kExportAnnees);
+  Temporaire d;
+  d.Poser("agenda.txt", kExportAnnees);
   Execution e = Lancer(d, {"--year-limit", "2031"}, "agenda.txt\n");
-  EXPECT_EQ(e.statut, 0);
+  EXPECT_EQ(e.code(), 0);
   EXPECT_EQ(e.sortie.substr(0, 18), "Input file name : ");
-  EXPECT_EQ(Evenements(Lire(d.chemin() / "agenda.ics")),
+  EXPECT_EQ(Evenements(d.Lire("agenda.ics")),
             Bloc("OLD", 1, "20090201T100000", "20090201T110000") +
                 Bloc("MID", 2, "20150615T093000", "20150615T103000") +
                 Bloc("NEW", 3, "20300101T080000", "20300101T090000") + "END:VCALENDAR\r\n");

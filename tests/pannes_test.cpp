@@ -4,23 +4,17 @@
 // the exit status, standard output, and that nothing else beside the input
 // was emptied or removed.
 #include <fcntl.h>
-#include <grp.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <chrono>
 #include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "banc.h"
+#include "processus.h"
 #include "temporaire.h"
 
 namespace vellumcast {
@@ -28,77 +22,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The unprivileged user the permission cases run as when the tests run as root.
-constexpr uid_t kPersonne = 65534;
-
 // How the child is started.
-struct Consignes {
+struct Consignes : Conditions {
   std::vector<std::string> argv;
   std::string repertoire;
-  std::string entree;                 // standard input
-  rlim_t taille_max = RLIM_INFINITY;  // RLIMIT_FSIZE, with SIGXFSZ ignored
-  bool sans_privilege = false;        // run as kPersonne when we are root
+  std::string entree;  // standard input
 };
 
-struct Fin {
-  int code = -1;  // exit status; -1 when killed or stopped by a signal
-  std::string sortie;
-};
-
-// Runs the child with its standard output in a pipe; kills it after 10 s.
-Fin Lancer(const Consignes& c) {
-  Fin fin;
-  int in[2], out[2];
-  if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) return fin;
-  std::vector<char*> args;
-  for (const std::string& a : c.argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  pid_t pid = ::fork();
-  if (pid == 0) {
-    ::dup2(in[0], 0);
-    ::dup2(out[1], 1);
-    if (::chdir(c.repertoire.c_str()) != 0) ::_exit(126);
-    ::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit lim = {c.taille_max, c.taille_max};
-    if (c.taille_max != RLIM_INFINITY && ::setrlimit(RLIMIT_FSIZE, &lim) != 0) ::_exit(125);
-    if (c.sans_privilege && ::geteuid() == 0) {
-      if (::setgroups(0, nullptr) != 0 || ::setgid(kPersonne) != 0 || ::setuid(kPersonne) != 0) {
-        ::_exit(124);
-      }
-    }
-    ::execv(args[0], args.data());
-    ::_exit(127);
-  }
-  ::close(in[0]);
-  ::close(out[1]);
-  ::signal(SIGPIPE, SIG_IGN);
-  if (!c.entree.empty()) {
-    // Small answers: the pipe holds them whole.
-    if (::write(in[1], c.entree.data(), c.entree.size()) < 0) ADD_FAILURE() << "stdin";
-  }
-  ::close(in[1]);
-  auto echeance = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  for (;;) {
-    auto reste = std::chrono::duration_cast<std::chrono::milliseconds>(
-        echeance - std::chrono::steady_clock::now());
-    struct pollfd p = {out[0], POLLIN, 0};
-    int n = ::poll(&p, 1, reste.count() > 0 ? static_cast<int>(reste.count()) : 0);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      ADD_FAILURE() << "the program hung";
-      ::kill(pid, SIGKILL);
-      break;
-    }
-    char tampon[4096];
-    ssize_t k = ::read(out[0], tampon, sizeof tampon);
-    if (k <= 0) break;
-    fin.sortie.append(tampon, static_cast<size_t>(k));
-  }
-  ::close(out[0]);
-  int statut = 0;
-  while (::waitpid(pid, &statut, 0) < 0 && errno == EINTR) {
-  }
-  if (WIFEXITED(statut)) fin.code = WEXITSTATUS(statut);
+// Runs the child with its standard output captured; kills it after 10 s.
+Execution Lancer(const Consignes& c) {
+  Execution fin = Executer(c.argv, c.repertoire, &c.entree, nullptr, 10, c);
+  if (!fin.fini) ADD_FAILURE() << "the program hung";
   return fin;
 }
 
@@ -191,9 +125,9 @@ TEST_F(PannesTest, InputDirectoryNotWritableStopsAtTheTraceLogAndCreatesNothing)
   auto avant = Etat(dir_.chemin());
   Consignes c = Avec({dir_.Sous("agenda.txt")});
   c.sans_privilege = true;
-  Fin f = Lancer(c);
+  Execution f = Lancer(c);
   fs::permissions(dir_.chemin(), fs::perms(0755));
-  EXPECT_EQ(f.code, 5);
+  EXPECT_EQ(f.code(), 5);
   EXPECT_EQ(f.sortie, "Runtime error 5 Vellumcast.log\r\n");
   EXPECT_EQ(Etat(dir_.chemin()), avant);
 }
@@ -203,8 +137,8 @@ TEST_F(PannesTest, ResultNameTakenByADirectoryIsError5AndTouchesNothingElse) {
   dir_.Poser("agenda.ics/inside.txt", "still here");
   dir_.Poser("notes.txt", "keep me");
   auto avant = Etat(dir_.chemin());
-  Fin f = Lancer(Avec({dir_.Sous("agenda.txt")}));
-  EXPECT_EQ(f.code, 5);
+  Execution f = Lancer(Avec({dir_.Sous("agenda.txt")}));
+  EXPECT_EQ(f.code(), 5);
   EXPECT_EQ(f.sortie, "Runtime error 5 agenda.ics\r\n");
   auto apres = Etat(dir_.chemin());
   // The trace log is created before the result file, and holds nothing yet.
@@ -229,8 +163,8 @@ TEST_F(PannesTest, FileSizeLimitMidResultGivesError101AndKeepsWhatWasWritten) {
   dir_.Poser("notes.txt", "keep me");
   Consignes c = Avec({dir_.Sous("agenda.txt")});
   c.taille_max = kLimite;
-  Fin f = Lancer(c);
-  EXPECT_EQ(f.code, 101);
+  Execution f = Lancer(c);
+  EXPECT_EQ(f.code(), 101);
   EXPECT_EQ(f.sortie, "saut de page\r\nUID:ABC-1\r\nRuntime error 101 agenda.ics\r\n");
   // Everything written before the failure, up to the limit, and nothing else.
   EXPECT_EQ(dir_.Lire("agenda.ics"), attendu.substr(0, kLimite));
@@ -247,8 +181,8 @@ TEST_F(PannesTest, FileSizeLimitAtTheClosingLineNeverEndsWithStatus0) {
   dir_.Poser("agenda.txt", Export("Body\r\n"));
   Consignes c = Avec({dir_.Sous("agenda.txt")});
   c.taille_max = attendu.size() - 1;
-  Fin f = Lancer(c);
-  EXPECT_EQ(f.code, 101);
+  Execution f = Lancer(c);
+  EXPECT_EQ(f.code(), 101);
   EXPECT_EQ(f.sortie, "saut de page\r\nUID:ABC-1\r\nRuntime error 101 agenda.ics\r\n");
   EXPECT_EQ(dir_.Lire("agenda.ics"), attendu.substr(0, attendu.size() - 1));
 }
@@ -258,8 +192,8 @@ TEST_F(PannesTest, ResultLinkedToAFullDeviceGivesError101) {
   dir_.Poser("agenda.txt", Export("Body\r\n"));
   dir_.Poser("notes.txt", "keep me");
   fs::create_symlink("/dev/full", dir_.Sous("agenda.ics"));
-  Fin f = Lancer(Avec({dir_.Sous("agenda.txt")}));
-  EXPECT_EQ(f.code, 101);
+  Execution f = Lancer(Avec({dir_.Sous("agenda.txt")}));
+  EXPECT_EQ(f.code(), 101);
   EXPECT_EQ(f.sortie, "saut de page\r\nUID:ABC-1\r\nRuntime error 101 agenda.ics\r\n");
   auto apres = Etat(dir_.chemin());
   EXPECT_EQ(apres["agenda.ics"], "-> /dev/full");
@@ -289,8 +223,8 @@ TEST_P(EntreeIllisible, AsksTheQuestionThenFollowsTheAnswer) {
       Avec(cas.argument ? std::vector<std::string>{"agenda.txt"} : std::vector<std::string>{});
   c.entree = cas.entree;
   c.sans_privilege = true;
-  Fin f = Lancer(c);
-  EXPECT_EQ(f.code, 0);
+  Execution f = Lancer(c);
+  EXPECT_EQ(f.code(), 0);
   EXPECT_EQ(f.sortie, cas.sortie);
   EXPECT_EQ(Etat(dir_.chemin()), avant);
 }
@@ -315,8 +249,8 @@ TEST_F(PannesTest, UnreadableInputThenAReadableOneConverts) {
   Consignes c = Avec({});
   c.entree = "secret.txt\nn\nagenda.txt\n";
   c.sans_privilege = true;
-  Fin f = Lancer(c);
-  EXPECT_EQ(f.code, 0);
+  Execution f = Lancer(c);
+  EXPECT_EQ(f.code(), 0);
   EXPECT_EQ(f.sortie,
             "Input file name : Input file not found. Abort ? [Y/N] : \r\n"
             "Input file name : saut de page\r\nUID:ABC-1\r\nFichier source termine\r\n");

@@ -1,6 +1,7 @@
 #include "processus.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
@@ -47,13 +48,36 @@ bool Recevoir(int fd, std::string* cible) {
   return true;
 }
 
+// In the child, before it runs: applies `c`; false when it could not.
+bool Preparer(const Conditions& c) {
+  if (!c.sortie_vers.empty()) {
+    // The pipe's end closes at exec, so the parent reads an empty output.
+    int fd = ::open(c.sortie_vers.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0 || ::dup2(fd, 1) < 0) return false;
+    ::close(fd);
+  }
+  if (c.taille_max != RLIM_INFINITY) {
+    // The write past the limit must fail with EFBIG rather than kill the child.
+    ::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit lim = {c.taille_max, c.taille_max};
+    if (::setrlimit(RLIMIT_FSIZE, &lim) != 0) return false;
+  }
+  // Root ignores permission bits: the cases about them run as an ordinary user.
+  if (c.sans_privilege && ::geteuid() == 0) {
+    if (::setgroups(0, nullptr) != 0 || ::setgid(kPersonne) != 0 || ::setuid(kPersonne) != 0) {
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 int Execution::code() const { return fini && WIFEXITED(statut) ? WEXITSTATUS(statut) : -1; }
 
 Execution Executer(const std::vector<std::string>& argv, const std::string& repertoire,
                    const std::string* entree, const std::vector<std::string>* environnement,
-                   int delai) {
+                   int delai, const Conditions& conditions) {
   IgnorerSigpipe();
   Execution r;
   int in[2] = {-1, -1}, out[2], err[2];
@@ -73,6 +97,7 @@ Execution Executer(const std::vector<std::string>& argv, const std::string& repe
     ::dup2(err[1], 2);
     ::signal(SIGPIPE, SIG_DFL);
     if (::chdir(repertoire.c_str()) != 0) ::_exit(126);
+    if (!Preparer(conditions)) ::_exit(125);
     if (environnement != nullptr) {
       ::execve(args[0], args.data(), env.data());
     } else {

@@ -2,6 +2,7 @@
 // pipes, or as the foreground job of a pseudo-terminal.
 #pragma once
 
+#include <sys/resource.h>
 #include <sys/types.h>
 
 #include <string>
@@ -21,12 +22,23 @@ struct Execution {
   int code() const;
 };
 
+// The unprivileged user and group a child without privilege runs as.
+constexpr uid_t kPersonne = 65534;
+
+// What else the child starts with, for the cases that need it.
+struct Conditions {
+  std::string sortie_vers;            // its standard output goes to this file ("": captured)
+  rlim_t taille_max = RLIM_INFINITY;  // RLIMIT_FSIZE, with SIGXFSZ ignored
+  bool sans_privilege = false;        // runs as kPersonne when we are root
+};
+
 // Runs `argv` in `repertoire` with `entree` on its standard input (null:
 // /dev/null) and `environnement` as its environment (null: this one's).
 // Kills it after `delai` seconds.
 Execution Executer(const std::vector<std::string>& argv, const std::string& repertoire,
                    const std::string* entree = nullptr,
-                   const std::vector<std::string>* environnement = nullptr, int delai = 10);
+                   const std::vector<std::string>* environnement = nullptr, int delai = 10,
+                   const Conditions& conditions = {});
 
 // A child run as a shell with job control runs it: in a session of its own
 // whose controlling terminal is a pseudo-terminal, in the foreground process
