@@ -70,7 +70,13 @@ struct Date {
   int annee;
 };
 
-std::string Deux(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
+// `n` on two figures at least. Built by appending: prefixing a temporary
+// string trips a false -Wrestrict warning in optimised builds.
+std::string Deux(int n) {
+  std::string s = n < 10 ? "0" : "";
+  s += std::to_string(n);
+  return s;
+}
 
 Date TirerDate(Hasard* h) {
   int jour = h->Entre(1, 28), mois = h->Entre(1, 12), annee = h->Entre(2005, 2019);
@@ -81,7 +87,10 @@ Date TirerDate(Hasard* h) {
   d.texte = (court ? std::to_string(jour) : Deux(jour)) + "/" +
             (court ? std::to_string(mois) : Deux(mois)) + "/" + std::to_string(annee) + " " +
             (court ? std::to_string(heure) : Deux(heure)) + ":" + Deux(minute);
-  if (!court) d.texte += ":" + Deux(seconde);
+  if (!court) {
+    d.texte += ':';
+    d.texte += Deux(seconde);
+  }
   d.lue = std::to_string(annee) + Deux(mois) + Deux(jour) + "T" + Deux(heure) + Deux(minute) +
           (court ? "00" : Deux(seconde));
   return d;
