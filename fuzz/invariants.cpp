@@ -146,7 +146,8 @@ std::string VerifierBlocs(std::string_view corps, size_t* blocs) {
         break;
       case kUid: {
         // "UID:", the identifier, "-" and the run-wide number of this block.
-        std::string attendu = "-" + std::to_string(*blocs);
+        std::string attendu = "-";
+        attendu += std::to_string(*blocs);
         if (ligne.size() < 4 + attendu.size() ||
             ligne.substr(ligne.size() - attendu.size()) != attendu) {
           return "UID line without the block's number: " + std::string(ligne.substr(0, 80));

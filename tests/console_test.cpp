@@ -36,7 +36,9 @@ std::string Ligne(std::string_view texte, bool terminal) {
 
 TEST_P(OctetSurTerminal, ControlBytesShowAsQuestionMarkOthersUnchanged) {
   const Octet& o = GetParam();
-  std::string texte = "a" + std::string(1, static_cast<char>(o.octet)) + "b";
+  std::string texte = "a";
+  texte += static_cast<char>(o.octet);
+  texte += 'b';
   std::string attendu = o.masque ? "a?b\r\n" : texte + "\r\n";
   EXPECT_EQ(Ligne(texte, true), attendu) << "byte " << int(o.octet);
   // Redirected, the same line goes out byte for byte.
