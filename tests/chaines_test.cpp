@@ -21,7 +21,7 @@ TEST(StartsWithTest, ExactPrefixOnly) {
     const char* msg;
     bool attendu;
   } cas[] = {
-      {"Subject:", "Subject:", true}, {"subject:", "Subject:", false}, {"Sub", "Subject:", false},
+      {"Subject:", "Subject:", true}, {"subject:", "Subject:", false},  {"Sub", "Subject:", false},
       {"anything", "", true},         {"Subject: x", "Subject:", true},
   };
   for (const Cas& c : cas) EXPECT_EQ(STARTSWITH(c.ch, c.msg), c.attendu) << c.ch << " / " << c.msg;
@@ -49,7 +49,12 @@ TEST(Str2IntTest, TakesDigitsWherevertheyStand) {
   struct Cas {
     const char* ch;
     int32_t attendu;
-  } cas[] = {{"2011", 2011}, {"20x1", 201}, {"-12", 12}, {"", 0}, {"abc", 0}, {" 1 2 ", 12},
+  } cas[] = {{"2011", 2011},
+             {"20x1", 201},
+             {"-12", 12},
+             {"", 0},
+             {"abc", 0},
+             {" 1 2 ", 12},
              {"2147483599", 2147483599}};
   for (const Cas& c : cas) {
     Statut s;
@@ -73,9 +78,11 @@ TEST(EquivalTest, WordPrefixWithFoldingOfAToZ) {
     const char* ch2;
     bool attendu;
   } cas[] = {
-      {"ABC", "abc", true},   {"abc more", "ABC", true}, {"abc=1", "abc", true},
-      {"abc>x", "ABC", true}, {"abcd", "abc", false},    {"ab", "abc", false},
-      {"ABC", "", false},     {"\xc9T\xc9", "\xe9t\xe9", false}, {"abc,", "abc", false},
+      {"ABC", "abc", true},   {"abc more", "ABC", true},
+      {"abc=1", "abc", true}, {"abc>x", "ABC", true},
+      {"abcd", "abc", false}, {"ab", "abc", false},
+      {"ABC", "", false},     {"\xc9T\xc9", "\xe9t\xe9", false},
+      {"abc,", "abc", false},
   };
   for (const Cas& c : cas) EXPECT_EQ(EQUIVAL(c.ch1, c.ch2), c.attendu) << c.ch1 << " / " << c.ch2;
 }
