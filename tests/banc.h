@@ -67,23 +67,6 @@ struct Banc {
   Conversion conv;
 };
 
-// The result's opening lines, written by hand from the calendar layout: the
-// calendar header, then three time zones with the same rules.
-inline std::string PrologueAttendu() {
-  std::string p = "BEGIN:VCALENDAR\r\nPRODID:Vellumcast(C)\r\nVERSION:2.0\r\nMETHOD:PUBLISH\r\n";
-  for (const char* tzid : {"France", "(GMT+01.00) Brussels / Copenhagen / Madrid / Paris",
-                           "(GMT+01.00) Amsterdam / Berlin / Bern / Rome / Stockholm / Vienna"}) {
-    p += "BEGIN:VTIMEZONE\r\nTZID:";
-    p += tzid;
-    p += "\r\nBEGIN:STANDARD\r\nDTSTART:19710101T030000\r\nTZOFFSETTO:+0100\r\n"
-         "TZOFFSETFROM:+0200\r\nRRULE:FREQ=YEARLY;WKST=MO;INTERVAL=1;BYMONTH=10;BYDAY=-1SU\r\n"
-         "END:STANDARD\r\nBEGIN:DAYLIGHT\r\nDTSTART:19710101T020000\r\nTZOFFSETTO:+0200\r\n"
-         "TZOFFSETFROM:+0100\r\nRRULE:FREQ=YEARLY;WKST=MO;INTERVAL=1;BYMONTH=3;BYDAY=-1SU\r\n"
-         "END:DAYLIGHT\r\nEND:VTIMEZONE\r\n";
-  }
-  return p;
-}
-
 // A whole conversion in memory: the result file, the trace log, and the
 // run's first error once both are flushed.
 struct Produit {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "banc.h"
+#include "invariants.h"
 #include "processus.h"
 #include "temporaire.h"
 
