@@ -187,7 +187,48 @@ void Corps(Alea& r, std::string* s, int lignes_min, int lignes_max) {
   }
 }
 
-void DocumentRealiste(Alea& r, const std::string& uid, bool recurrent, bool avant, std::string* s) {
+// "yyyymmddThhmmss"
+void AjouterDateIcal(std::string* s, int64_t jours, int heure, int minute) {
+  int a, m, j;
+  DateCivile(jours, &a, &m, &j);
+  char t[32];
+  std::snprintf(t, sizeof t, "%04d%02d%02dT%02d%02d00", a, m, j, heure, minute);
+  *s += t;
+}
+
+// The calendar an export embeds beside an appointment: its time zone, then
+// the appointment as one event, each line ended by CR LF.
+void CalendrierEmbarque(Alea& r, const std::string& uid, const std::vector<int64_t>& jours,
+                        int heure, int minute, std::string* s) {
+  const Vocabulaire& v = Vocab();
+  *s += "$ICAL_ORIG_STREAM: BEGIN:VCALENDAR\r\n";
+  *s += "VERSION:2.0\r\nPRODID:-//Acme//Agenda 2//EN\r\n";
+  *s += "METHOD:PUBLISH\r\nBEGIN:VTIMEZONE\r\nTZID:Romance\r\n";
+  *s += "BEGIN:STANDARD\r\nDTSTART:19501029T020000\r\nTZOFFSETFROM:+0200\r\n";
+  *s += "TZOFFSETTO:+0100\r\nRRULE:FREQ=YEARLY;BYMINUTE=0;BYHOUR=2;BYDAY=-1SU;BYMONTH=10\r\n";
+  *s += "END:STANDARD\r\nBEGIN:DAYLIGHT\r\nDTSTART:19500326T020000\r\nTZOFFSETFROM:+0100\r\n";
+  *s += "TZOFFSETTO:+0200\r\nRRULE:FREQ=YEARLY;BYMINUTE=0;BYHOUR=2;BYDAY=-1SU;BYMONTH=3\r\n";
+  *s += "END:DAYLIGHT\r\nEND:VTIMEZONE\r\nBEGIN:VEVENT\r\n";
+  *s += "DTSTART;TZID=\"Romance\":";
+  AjouterDateIcal(s, jours.front(), heure, minute);
+  *s += "\r\nDTEND;TZID=\"Romance\":";
+  AjouterDateIcal(s, jours.front(), heure + 1, minute);
+  *s += "\r\nTRANSP:OPAQUE\r\nDTSTAMP:";
+  AjouterDateIcal(s, jours.front() - 1, 9, 0);
+  *s += "Z\r\nSEQUENCE:" + std::to_string(r.Entre(0, 3)) + "\r\n";
+  *s += "ATTENDEE;ROLE=CHAIR;PARTSTAT=ACCEPTED;CN=\"" + Choisir(r, v.personnes) +
+        "\";RSVP=FALSE:\r\n mailto:organisateur@acme.example\r\n";
+  *s += "CLASS:PUBLIC\r\nSUMMARY:" + Choisir(r, v.sujets) + "\r\n";
+  *s += "LOCATION:" + Choisir(r, v.lieux) + "\r\n";
+  *s += "ORGANIZER;CN=\"" + Choisir(r, v.personnes) + "\":mailto:organisateur@acme.example\r\n";
+  *s += "UID:" + uid + "\r\n";
+  *s += "X-ACME-BROADCAST:FALSE\r\nX-ACME-UPDATE-SEQ:1\r\nX-ACME-NOTICETYPE:0\r\n";
+  *s += "X-ACME-APPTTYPE:" + std::string(jours.size() > 1 ? "3" : "0") + "\r\n";
+  *s += "END:VEVENT\r\nEND:VCALENDAR\r\n";
+}
+
+void DocumentRealiste(Alea& r, const std::string& uid, bool recurrent, bool avant, bool ical,
+                      std::string* s) {
   const Vocabulaire& v = Vocab();
   std::vector<int64_t> jours = Jours(r, recurrent, avant);
   int heure = r.Entre(7, 18);
@@ -216,6 +257,7 @@ void DocumentRealiste(Alea& r, const std::string& uid, bool recurrent, bool avan
   *s += "OrgTable: C0\r\n";
   *s += "$CSVersion: 2\r\n";
   if (r.Chance(0.3)) *s += "Categories: " + Choisir(r, v.services) + "\r\n";
+  if (ical) CalendrierEmbarque(r, uid, jours, heure, minute, s);
   *s += "$NoPurge: ";
   AjouterDate(s, jours.back() + 30, 0, 0);
   *s += "\r\n";
@@ -249,6 +291,9 @@ void GenererExport(const ParametresExport& p, const std::function<void(std::stri
         kRecurrentsMax);
   }
   Alea tirage(p.graine);
+  // Drawn apart, so that the share of embedded calendars leaves every other
+  // byte of the export as it is.
+  Alea calendriers(Melanger(p.graine, 0x1CA1));
   std::string s;
   for (uint64_t d = 0; d < p.documents; ++d) {
     bool recurrent = tirage.Chance(p.part_recurrents);
@@ -257,11 +302,12 @@ void GenererExport(const ParametresExport& p, const std::function<void(std::stri
         recurrent ? Melanger(p.graine, tirage.Moins(recurrents)) : Melanger(p.graine ^ 0x5555, d);
     Alea r(cle);
     bool avant = r.Chance(p.avant_2012);
+    bool ical = calendriers.Chance(p.part_ical);
     std::string uid = Identifiant(cle);
     if (p.petits) {
       DocumentPetit(r, uid, recurrent, avant, &s);
     } else {
-      DocumentRealiste(r, uid, recurrent, avant, &s);
+      DocumentRealiste(r, uid, recurrent, avant, ical, &s);
     }
     if (s.size() >= (1 << 20)) {
       ecrire(s);

@@ -16,6 +16,9 @@ struct ParametresExport {
   double avant_2012 = 0.5;
   // Share of the documents that are recurring (several dates, a comma in the lists).
   double part_recurrents = 0.3;
+  // Share of the realistic documents that carry an embedded calendar
+  // ("$ICAL_ORIG_STREAM:" and about 1 KB of iCalendar lines), as real exports do.
+  double part_ical = 0.07;
   // Distinct recurring identifiers; 0 means one for every ten recurring
   // documents, at most 3,000 (a few thousand, as a real calendar holds).
   uint64_t recurrents = 0;

@@ -1,6 +1,6 @@
 // vellumcast_generer: writes a synthetic calendar export to standard output.
 //   vellumcast_generer --docs N --seed S [--avant-2012 SHARE] [--recurrents K]
-//                      [--part-recurrents SHARE] [--petits]
+//                      [--part-recurrents SHARE] [--part-ical SHARE] [--petits]
 #include <unistd.h>
 
 #include <cstdio>
@@ -15,11 +15,13 @@ namespace {
 int Usage() {
   std::fputs(
       "usage: vellumcast_generer --docs N --seed S [--avant-2012 SHARE] [--recurrents K]\n"
-      "                          [--part-recurrents SHARE] [--petits]\n"
+      "                          [--part-recurrents SHARE] [--part-ical SHARE] [--petits]\n"
       "  --avant-2012       share of the documents dated before 2012 (default 0.5)\n"
       "  --recurrents       distinct recurring identifiers (default: recurring documents / 10,\n"
       "                     at most 3000)\n"
       "  --part-recurrents  share of recurring documents (default 0.3)\n"
+      "  --part-ical        share of the realistic documents that embed a calendar\n"
+      "                     (default 0.07)\n"
       "  --petits           tiny documents of about 130 bytes instead of about 1 KB\n",
       stderr);
   return 2;
@@ -53,6 +55,8 @@ int main(int argc, char** argv) {
       p.recurrents = std::strtoull(argv[++i], nullptr, 10);
     } else if (a == "--part-recurrents" && valeur) {
       p.part_recurrents = std::strtod(argv[++i], nullptr);
+    } else if (a == "--part-ical" && valeur) {
+      p.part_ical = std::strtod(argv[++i], nullptr);
     } else if (a == "--petits") {
       p.petits = true;
     } else {
