@@ -12,8 +12,12 @@
 #include "fichiers.h"
 #include "flux.h"
 #include "generateur.h"
+#include "noms.h"
 #include "registre.h"
+#include "repertoire_memoire.h"
+#include "sonde.h"
 #include "tampon.h"
+#include "trace.h"
 #include "vellumcast.h"
 
 namespace vellumcast {
@@ -45,7 +49,8 @@ struct Banc {
         console(&clavier, &ecran, false, false),
         trace(&erreurs, &console),
         journal(&erreurs, "Vellumcast.log", Nul(), false),
-        conv(&source, &result, &trace, &repertoire, &erreurs) {
+        conv(&source, &result, &trace, &repertoire, &erreurs),
+        sonde(&conv) {
     trace.LOGFILE = &journal;
   }
   Erreurs erreurs;
@@ -60,6 +65,7 @@ struct Banc {
   Ecrivain journal;
   RepertoireMemoire repertoire;
   Conversion conv;
+  SondeConversion sonde;
 };
 
 std::string Repeter(std::string_view ligne, size_t fois) {
@@ -111,8 +117,8 @@ void BM_LigneIgnoree(benchmark::State& state) {
   for (auto _ : state) {
     Banc b(texte);
     while (!b.source.AtEnd()) {
-      b.conv.LIRE_DEBUT_LIGNE(&b.conv.LIGNE, ':');
-      b.conv.TRAITER_LIGNE(b.conv.LIGNE);
+      b.sonde.LIRE_DEBUT_LIGNE(&b.sonde.etat().LIGNE, ':');
+      b.sonde.TRAITER_LIGNE(b.sonde.etat().LIGNE);
     }
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * texte.size()));
@@ -126,15 +132,15 @@ void BM_ECRIRE_NEW_RDV(benchmark::State& state) {
     corps += "Pr\xE9voir la r\xE9union d'\xE9quipe, budget; ordre du jour\r\n";
   Banc b("Subject: R\xE9union d'\xE9quipe hebdomadaire, salle 3\r\nLocation: B\xE2timent B\r\n" +
          corps + "\f\r\n");
-  b.conv.LIRE_DEBUT_LIGNE(&b.conv.LIGNE, ':');
-  b.conv.ECRIRE_LIGNE_RDV("SUMMARY:");
-  b.conv.LIRE_DEBUT_LIGNE(&b.conv.LIGNE, ':');
-  b.conv.ECRIRE_LIGNE_RDV("LOCATION:");
-  b.conv.LIRE_DEBUT_LIGNE(&b.conv.LIGNE, ':');
-  b.conv.ECRIRE_DESCRIPTION();
-  for (auto _ : state) b.conv.ECRIRE_NEW_RDV();
+  b.sonde.LIRE_DEBUT_LIGNE(&b.sonde.etat().LIGNE, ':');
+  b.sonde.ECRIRE_LIGNE_RDV("SUMMARY:");
+  b.sonde.LIRE_DEBUT_LIGNE(&b.sonde.etat().LIGNE, ':');
+  b.sonde.ECRIRE_LIGNE_RDV("LOCATION:");
+  b.sonde.LIRE_DEBUT_LIGNE(&b.sonde.etat().LIGNE, ':');
+  b.sonde.ECRIRE_DESCRIPTION();
+  for (auto _ : state) b.sonde.ECRIRE_NEW_RDV();
   b.ecrivain.Vider();
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * b.conv.event_buffer().size()));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * b.sonde.event_buffer().size()));
 }
 BENCHMARK(BM_ECRIRE_NEW_RDV);
 
@@ -147,8 +153,8 @@ void BM_ECRIRE_LIGNE_RDV(benchmark::State& state) {
   for (auto _ : state) {
     Banc b(texte);
     for (int k = 0; k < 1000; ++k) {
-      b.conv.LIRE_DEBUT_LIGNE(&b.conv.LIGNE, ':');
-      b.conv.ECRIRE_LIGNE_RDV("SUMMARY:");
+      b.sonde.LIRE_DEBUT_LIGNE(&b.sonde.etat().LIGNE, ':');
+      b.sonde.ECRIRE_LIGNE_RDV("SUMMARY:");
     }
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * texte.size()));
@@ -163,7 +169,7 @@ void BM_ECRIRE_DESCRIPTION(benchmark::State& state) {
       "\f\r\n";
   for (auto _ : state) {
     Banc b(texte);
-    b.conv.ECRIRE_DESCRIPTION();
+    b.sonde.ECRIRE_DESCRIPTION();
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * texte.size()));
 }

@@ -10,6 +10,9 @@
 #include "console.h"
 #include "fichiers.h"
 #include "flux.h"
+#include "noms.h"
+#include "repertoire_memoire.h"
+#include "trace.h"
 #include "vellumcast.h"
 
 namespace vellumcast {
@@ -272,8 +275,8 @@ std::string VerifierFrontiere(std::string_view entree, size_t position) {
   Erreurs erreurs_memoire, erreurs_fichier;
   Lecteur memoire(&erreurs_memoire, flux);
   Lecteur fichier(&erreurs_fichier, "entree", fd, true);
-  Traces a = Executer(&memoire, &erreurs_memoire, Tampon::kLimiteParDefaut);
-  Traces b = Executer(&fichier, &erreurs_fichier, Tampon::kLimiteParDefaut);
+  Traces a = Executer(&memoire, &erreurs_memoire, kLimiteMemoire);
+  Traces b = Executer(&fichier, &erreurs_fichier, kLimiteMemoire);
   std::string ou = " with the reader's buffer ending at byte " + std::to_string(position);
   if (a.erreur != b.erreur) return "the run-time errors differ" + ou;
   if (a.resultat != b.resultat) return "the results differ" + ou;

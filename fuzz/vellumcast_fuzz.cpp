@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view entree(reinterpret_cast<const char*>(data), size);
   // One input in three runs with a tiny memory bound, so that the event buffer
   // and the date lists go through their temporary files as well.
-  size_t limite = vellumcast::Tampon::kLimiteParDefaut;
+  size_t limite = vellumcast::kLimiteMemoire;
   if (size > 0 && data[0] % 3 == 0) limite = 1 + size % 97;
   vellumcast::Bilan bilan = vellumcast::VerifierConversion(entree, limite);
   if (!bilan.erreur.empty()) {
@@ -23,8 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::abort();
   }
   // Moving to disk must change nothing of what is written.
-  if (limite != vellumcast::Tampon::kLimiteParDefaut &&
-      vellumcast::VerifierConversion(entree, vellumcast::Tampon::kLimiteParDefaut).resultat !=
+  if (limite != vellumcast::kLimiteMemoire &&
+      vellumcast::VerifierConversion(entree, vellumcast::kLimiteMemoire).resultat !=
           bilan.resultat) {
     std::fprintf(stderr, "broken rule: the result differs once spilled to disk\n");
     std::abort();

@@ -11,6 +11,7 @@
 #include "flux.h"
 #include "processus.h"
 #include "temporaire.h"
+#include "trace.h"
 
 namespace vellumcast {
 namespace {

@@ -1,8 +1,7 @@
-// The conversion takes runs of ordinary characters straight from the reader's
-// buffer; these tests put every byte of a document on the buffer's boundary
-// and check that reading through a descriptor, a buffer at a time, gives the same
-// result as reading the whole input from memory, and that the runs never
-// make the reader ask its descriptor for more.
+// The conversion takes runs of characters straight from the reader's buffer;
+// these tests put every byte of a document on the buffer's boundary and check
+// that reading through a descriptor, a buffer at a time, gives the same
+// result as reading the whole input from memory.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -12,6 +11,9 @@
 #include "console.h"
 #include "fichiers.h"
 #include "flux.h"
+#include "noms.h"
+#include "repertoire_memoire.h"
+#include "trace.h"
 #include "vellumcast.h"
 
 namespace vellumcast {
@@ -122,45 +124,6 @@ TEST(FrontiereTest, InputEndingInsideEachItemConvertsAsInMemory) {
     std::string entree = kDocument + kDocument.substr(0, n);
     SCOPED_TRACE("second document cut after " + std::to_string(n) + " bytes");
     ASSERT_TRUE(ParDescripteur(entree) == EnMemoire(entree));
-  }
-}
-
-TEST(SuiteTest, ReadsNothingFromTheDescriptor) {
-  // An empty non-blocking pipe: any read would fail with EAGAIN and be
-  // reported as an error.
-  int tube[2];
-  ASSERT_EQ(::pipe2(tube, O_NONBLOCK), 0);
-  Erreurs erreurs;
-  Lecteur lecteur(&erreurs, "tube", tube[0], true);
-  Source source(&lecteur);
-  EXPECT_TRUE(source.Suite().empty());
-  EXPECT_FALSE(erreurs.echec());
-  ::close(tube[1]);
-}
-
-TEST(SuiteTest, PrendreLeavesTheSameStateAsNextcar) {
-  struct Cas {
-    std::string entree;
-    size_t pris;
-  } cas[] = {{"abc\ndef", 3}, {"abc", 3}, {"\xE9t\xE9\x1a x", 5}, {"a\nb", 1}, {"\0z"s, 1}};
-  for (const Cas& c : cas) {
-    Erreurs e1, e2;
-    Lecteur l1(&e1, c.entree), l2(&e2, c.entree);
-    Source un(&l1), autre(&l2);
-    // As after a line end, so that Prendre has END_OF_LINE to clear.
-    un.END_OF_LINE = autre.END_OF_LINE = true;
-    ASSERT_LE(c.pris, un.Suite().size());
-    un.Prendre(c.pris);
-    for (size_t k = 0; k < c.pris; ++k) autre.NEXTCAR();
-    EXPECT_EQ(un.END_OF_LINE, autre.END_OF_LINE) << c.entree;
-    EXPECT_EQ(un.Epuisee(), autre.Epuisee()) << c.entree;
-    EXPECT_EQ(un.lectures(), autre.lectures()) << c.entree;
-    for (;;) {
-      char a = un.NEXTCAR(), b = autre.NEXTCAR();
-      ASSERT_EQ(a, b) << c.entree;
-      ASSERT_EQ(un.END_OF_LINE, autre.END_OF_LINE) << c.entree;
-      if (un.Epuisee()) break;
-    }
   }
 }
 

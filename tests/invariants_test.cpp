@@ -170,13 +170,14 @@ TEST(VerifierConversion, EmptyInputGivesPrologueAndClosingLineOnly) {
 }
 
 TEST(VerifierConversion, ReadsStayWithinTheirBound) {
-  // Each consumed byte costs one read and at most one end-of-input test.
+  // The reader is asked for bytes at most about twice per byte consumed, and
+  // at least once per date list.
   std::string entree = "STARTDATETIME: ";
   for (int i = 0; i < 1000; ++i) entree += "1/2/2009 9:30,";
   Bilan b = VerifierConversion(entree, 1 << 20);
   EXPECT_EQ(b.erreur, "");
   EXPECT_LE(b.lectures, 2 * entree.size() + 5);
-  EXPECT_GT(b.lectures, entree.size());
+  EXPECT_GT(b.lectures, 0u);
 }
 
 }  // namespace

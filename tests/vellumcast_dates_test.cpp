@@ -38,9 +38,9 @@ TEST(RecupererDatesTest, ListsFromTheItemLineOnly) {
   };
   for (const CasDates& c : cas) {
     Banc b(c.valeur + "\r\n08/02/2009 10:00:00\r\n");
-    b.conv.RECUPERER_DATES(0);
+    b.sonde.RECUPERER_DATES(0);
     EXPECT_EQ(b.DatesDebut(), c.dates) << c.valeur;
-    EXPECT_EQ(b.conv.RDV_RECURRENT, c.recurrent) << c.valeur;
+    EXPECT_EQ(b.etat().RDV_RECURRENT, c.recurrent) << c.valeur;
     // The list's line end is consumed, and nothing after it.
     EXPECT_TRUE(b.source.END_OF_LINE) << c.valeur;
     EXPECT_EQ(b.source.NEXTCAR(), '0') << c.valeur;
@@ -64,7 +64,7 @@ TEST(RecupererDatesTest, OneDigitFieldsGetTheirZero) {
   };
   for (const CasDates& c : cas) {
     Banc b(c.valeur + "\r\n");
-    b.conv.RECUPERER_DATES(0);
+    b.sonde.RECUPERER_DATES(0);
     EXPECT_EQ(b.DatesDebut(), c.dates) << c.valeur;
   }
 }
@@ -80,17 +80,17 @@ TEST(RecupererDatesTest, EndOfInputEndsTheTimePartAndKeepsTheDate) {
   };
   for (const CasDates& c : cas) {
     Banc b(c.valeur);
-    b.conv.RECUPERER_DATES(0);
+    b.sonde.RECUPERER_DATES(0);
     EXPECT_EQ(b.DatesDebut(), c.dates) << c.valeur;
-    EXPECT_EQ(b.conv.RDV_RECURRENT, c.recurrent) << c.valeur;
+    EXPECT_EQ(b.etat().RDV_RECURRENT, c.recurrent) << c.valeur;
     EXPECT_TRUE(b.source.AtEnd());
   }
 }
 
 TEST(RecupererDatesTest, ALaterItemReplacesTheList) {
   Banc b("01/02/2009 10:00:00 02/02/2009 10:00:00\r\n05/02/2009 10:00:00\r\n");
-  b.conv.RECUPERER_DATES(0);
-  b.conv.RECUPERER_DATES(0);
+  b.sonde.RECUPERER_DATES(0);
+  b.sonde.RECUPERER_DATES(0);
   EXPECT_EQ(b.DatesDebut(), std::vector<std::string>{"20090205T100000"});
 }
 
@@ -102,8 +102,8 @@ TEST(ChercherRecurrenceTest, ACommaAnywhereOnTheLine) {
              {"x,", true},         {"x", false},        {"", false}};
   for (const Cas& c : cas) {
     Banc b(c.entree);
-    b.conv.CHERCHER_RECURRENCE();
-    EXPECT_EQ(b.conv.RDV_RECURRENT, c.recurrent) << c.entree;
+    b.sonde.CHERCHER_RECURRENCE();
+    EXPECT_EQ(b.etat().RDV_RECURRENT, c.recurrent) << c.entree;
     if (c.entree.find('\n') != std::string::npos) {
       EXPECT_EQ(b.source.NEXTCAR(), 'x') << c.entree;
     }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "banc.h"
+#include "utf8.h"
 
 namespace vellumcast {
 namespace {
@@ -18,7 +19,7 @@ namespace {
 
 TEST(Utf8Test, IsoLatin1BytesBecomeUtf8AndNulABlank) {
   Banc b("");
-  b.conv.PUT_RDV(std::string_view("\xE9\xA0\x80\xFF\x41\x00\x0A\x0D", 8));
+  b.sonde.PUT_RDV(std::string_view("\xE9\xA0\x80\xFF\x41\x00\x0A\x0D", 8));
   EXPECT_EQ(b.EventBuffer(), "\xC3\xA9\xC2\xA0\xC2\x80\xC3\xBF\x41\x20\x0A\x0D");
 }
 
@@ -70,12 +71,12 @@ TEST(LireDebutLigneTest, KeptBackCharacterTerminatorsAndThe254Limit) {
   };
   for (const CasLigne& c : cas) {
     Banc b(c.entree);
-    b.conv.CAR_DEJA_LU = c.garde;
+    b.etat().CAR_DEJA_LU = c.garde;
     CHAINE seq;
-    b.conv.LIRE_DEBUT_LIGNE(&seq, c.deca);
+    b.sonde.LIRE_DEBUT_LIGNE(&seq, c.deca);
     EXPECT_EQ(seq.vue(), c.attendu) << c.entree;
     EXPECT_EQ(b.source.END_OF_LINE, c.fin_de_ligne) << c.entree;
-    EXPECT_EQ(b.conv.CAR_DEJA_LU, kEsc);
+    EXPECT_EQ(b.etat().CAR_DEJA_LU, kEsc);
     std::string trace = c.trop_longue ? "ligne trop longue\r\n" + c.attendu + "\r\n" : "";
     EXPECT_EQ(b.Journal(), trace) << c.entree;
   }
@@ -84,7 +85,7 @@ TEST(LireDebutLigneTest, KeptBackCharacterTerminatorsAndThe254Limit) {
 TEST(LireDebutLigneTest, ReadStoppedAtTheLimitLeavesTheRestOfTheLine) {
   Banc b(std::string(254, 'z') + "tail\r\nSubject:");
   CHAINE seq;
-  b.conv.LIRE_DEBUT_LIGNE(&seq, ':');
+  b.sonde.LIRE_DEBUT_LIGNE(&seq, ':');
   EXPECT_EQ(seq.size(), 254);
   EXPECT_EQ(b.source.NEXTCAR(), 't');
 }
@@ -112,7 +113,7 @@ std::string Plie(std::string_view mot_cle, std::string_view valeur) {
 
 std::string Ligne(std::string_view mot_cle, const std::string& entree) {
   Banc b(entree);
-  b.conv.ECRIRE_LIGNE_RDV(mot_cle);
+  b.sonde.ECRIRE_LIGNE_RDV(mot_cle);
   EXPECT_TRUE(b.source.END_OF_LINE || b.source.AtEnd()) << entree;
   return b.EventBuffer();
 }
@@ -169,8 +170,8 @@ TEST(EcrireLigneRdvTest, LeadingBlanksDroppedTrailingKept) {
 
 std::string Description(const std::string& entree, bool* fin = nullptr) {
   Banc b(entree);
-  b.conv.ECRIRE_DESCRIPTION();
-  EXPECT_TRUE(b.conv.FIN_DE_RDV);
+  b.sonde.ECRIRE_DESCRIPTION();
+  EXPECT_TRUE(b.etat().FIN_DE_RDV);
   EXPECT_EQ(b.Journal(), "saut de page\r\n");
   if (fin != nullptr) *fin = b.source.AtEnd();
   return b.EventBuffer();
@@ -213,7 +214,7 @@ TEST(EcrireAccesTest, OnlyAFirstCharacterOneIsPublic) {
              {"\r\n", false}, {"", false},        {" x1\r\n", false}, {"\t1\r\n", false}};
   for (const Cas& c : cas) {
     Banc b(c.entree + "next");
-    b.conv.ECRIRE_ACCES();
+    b.sonde.ECRIRE_ACCES();
     EXPECT_EQ(b.EventBuffer(), c.publique ? "CLASS:PUBLIC\n" : "CLASS:PRIVATE\n") << c.entree;
     if (!c.entree.empty()) {
       EXPECT_EQ(b.source.NEXTCAR(), 'n') << c.entree;
@@ -237,8 +238,8 @@ TEST(RecupererUidTest, BlanksJoinedEmptyGivesA) {
   };
   for (const Cas& c : cas) {
     Banc b(c.entree);
-    b.conv.RECUPERER_UID();
-    EXPECT_EQ(b.conv.CH_UID.vue(), c.uid) << c.entree;
+    b.sonde.RECUPERER_UID();
+    EXPECT_EQ(b.etat().CH_UID.vue(), c.uid) << c.entree;
   }
 }
 
@@ -305,8 +306,8 @@ TEST(RegistreTest, ManyIdentifiersStillFoundByEveryPrefixWord) {
 
 TEST(EcrireDebutRdvTest, NumberPastTheLargestIsError215AfterBegin) {
   Banc b("");
-  b.conv.NO_UID = std::numeric_limits<int32_t>::max();
-  b.conv.ECRIRE_DEBUT_RDV();
+  b.etat().NO_UID = std::numeric_limits<int32_t>::max();
+  b.sonde.ECRIRE_DEBUT_RDV();
   EXPECT_EQ(b.Resultat(), "BEGIN:VEVENT\r\n");
   EXPECT_EQ(b.erreurs.statut().code(), 215);
   EXPECT_EQ(b.Journal(), "");
@@ -314,7 +315,7 @@ TEST(EcrireDebutRdvTest, NumberPastTheLargestIsError215AfterBegin) {
 
 TEST(EcrireDebutRdvTest, EmptyIdentifierGivesUidDashOne) {
   Banc b("");
-  b.conv.ECRIRE_DEBUT_RDV();
+  b.sonde.ECRIRE_DEBUT_RDV();
   EXPECT_EQ(b.Resultat(), "BEGIN:VEVENT\r\nUID:-1\r\nCREATED:20091101T100000Z\r\n");
   EXPECT_EQ(b.Journal(), "UID:-1\r\n");
 }

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstddef>
-#include <cstring>
 #include <string_view>
 
 #if defined(__SSE2__)
@@ -30,36 +29,6 @@ size_t SansAucun(std::string_view d) {
     if (((d[i] == Cs) || ...)) break;
   }
   return i;
-}
-
-// The length of the run at the start of `d` of bytes 1 to 127, which UTF-8
-// writes as they are.
-inline size_t Ascii(std::string_view d) {
-  size_t i = 0;
-#if defined(__SSE2__)
-  for (; i + 16 <= d.size(); i += 16) {
-    __m128i bloc = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d.data() + i));
-    int masque = _mm_movemask_epi8(_mm_or_si128(bloc, _mm_cmpeq_epi8(bloc, _mm_setzero_si128())));
-    if (masque != 0) return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(masque)));
-  }
-#endif
-  while (i < d.size() && static_cast<unsigned char>(d[i]) - 1u < 127u) ++i;
-  return i;
-}
-
-// Copies the sixteen bytes at `s` to `d` and tells how many of them, from
-// the first, are bytes 1 to 127 (16 when all are). Both must have sixteen
-// bytes at hand.
-inline size_t CopierAscii16(const char* s, char* d) {
-#if defined(__SSE2__)
-  __m128i bloc = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(d), bloc);
-  int masque = _mm_movemask_epi8(_mm_or_si128(bloc, _mm_cmpeq_epi8(bloc, _mm_setzero_si128())));
-  return masque == 0 ? 16 : static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(masque)));
-#else
-  std::memcpy(d, s, 16);
-  return Ascii(std::string_view(s, 16));
-#endif
 }
 
 }  // namespace vellumcast

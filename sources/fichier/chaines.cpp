@@ -2,9 +2,6 @@
 
 #include <limits>
 
-#include "console.h"
-#include "flux.h"
-
 namespace vellumcast {
 
 CHAINE INT2STR(int32_t i) {
@@ -46,19 +43,6 @@ bool EQUIVAL(std::string_view ch1, std::string_view ch2) {
   if (ch1.size() == ch2.size()) return true;
   char suivant = ch1[ch2.size()];
   return suivant == ' ' || suivant == '=' || suivant == '>';
-}
-
-void Trace::REPORT(std::string_view ch) {
-  if (erreurs_->echec()) return;
-  if (TRACE) {
-    if (LOGFILE == nullptr) {
-      erreurs_->Signaler(Statut::FichierCode(kAccesRefuse, "Vellumcast.log"));
-      return;
-    }
-    LOGFILE->Ecrire(ch);
-    LOGFILE->Ecrire("\r\n");
-  }
-  console_->Ligne(ch);
 }
 
 }  // namespace vellumcast

@@ -1,4 +1,4 @@
-// Short texts, the character operations on them, and the trace log.
+// Short texts and the character operations on them.
 #pragma once
 
 #include <cstdint>
@@ -8,9 +8,6 @@
 #include "statut.h"
 
 namespace vellumcast {
-
-class Console;
-class Ecrivain;
 
 constexpr int LONG_MAX_CHAINE = 255;
 
@@ -73,22 +70,5 @@ int32_t STR2INT(std::string_view ch, Statut* debordement);
 // Whether `ch1` begins with the word `ch2`, A to Z folded: the word ends `ch1`
 // or is followed by a blank, "=" or ">". False for an empty `ch2`.
 bool EQUIVAL(std::string_view ch1, std::string_view ch2);
-
-// The trace: each line goes to the log when TRACE is set, then to the console.
-class Trace {
- public:
-  Trace(Erreurs* erreurs, Console* console) : erreurs_(erreurs), console_(console) {}
-
-  Ecrivain* LOGFILE = nullptr;
-  bool TRACE = false;
-
-  // Writes `ch` and CR LF to the log (when TRACE is set), then to the console.
-  // Nothing is written once the run has failed.
-  void REPORT(std::string_view ch);
-
- private:
-  Erreurs* erreurs_;
-  Console* console_;
-};
 
 }  // namespace vellumcast

@@ -9,32 +9,24 @@
 #include <cstring>
 #include <filesystem>
 
-#include "balayage.h"
 #include "console.h"
 
 namespace vellumcast {
 
+void Source::PasserBlancs() {
+  for (;;) {
+    std::string_view d = Suite();
+    size_t n = 0;
+    while (n < d.size() && d[n] == ' ') ++n;
+    if (n > 0) Prendre(n);
+    // A carriage return among the blanks is dropped like any other.
+    if (n < d.size() ? d[n] != '\r' : d.empty()) return;
+  }
+}
+
 void Source::SauterLigne() {
   if (END_OF_LINE) return;
-  for (;;) {
-    ++lectures_;
-    std::string_view d = lecteur_->Disponible();
-    if (d.empty()) return;
-    // The line ends at its line feed; a code 26 before it is the end of the input.
-    size_t jusqua = SansAucun<'\n', kFinEntree>(d);
-    if (jusqua < d.size() && d[jusqua] == kFinEntree) {
-      if (jusqua > 0) vide_ = false;
-      lecteur_->Avancer(jusqua);
-      return;
-    }
-    vide_ = false;
-    if (jusqua < d.size()) {
-      lecteur_->Avancer(jusqua + 1);
-      END_OF_LINE = true;
-      return;
-    }
-    lecteur_->Avancer(d.size());
-  }
+  if (Jusqua<'\n', kFinEntree>([](std::string_view r) { return r.size(); }) == '\n') NEXTCAR();
 }
 
 Statut RepertoireCourant::CreerSansLien(const std::string& nom, Erreurs* erreurs,
@@ -52,37 +44,6 @@ Statut RepertoireCourant::CreerSansLien(const std::string& nom, Erreurs* erreurs
 Statut RepertoireCourant::Effacer(const std::string& nom) {
   if (::unlink(nom.c_str()) == 0 || errno == ENOENT) return Statut();
   return Statut::Fichier(Operation::kOuverture, errno, nom);
-}
-
-Statut RepertoireMemoire::CreerSansLien(const std::string& nom, Erreurs* erreurs,
-                                        std::unique_ptr<Ecrivain>* ecrivain) {
-  Poser(nom, "");
-  for (auto& [n, contenu] : fichiers_) {
-    if (n == nom) *ecrivain = std::make_unique<Ecrivain>(erreurs, nom, contenu.get());
-  }
-  return Statut();
-}
-
-Statut RepertoireMemoire::Effacer(const std::string& nom) {
-  std::erase_if(fichiers_, [&](const auto& f) { return f.first == nom; });
-  return Statut();
-}
-
-const std::string* RepertoireMemoire::Contenu(const std::string& nom) const {
-  for (const auto& [n, contenu] : fichiers_) {
-    if (n == nom) return contenu.get();
-  }
-  return nullptr;
-}
-
-void RepertoireMemoire::Poser(const std::string& nom, std::string contenu) {
-  for (auto& [n, c] : fichiers_) {
-    if (n == nom) {
-      *c = std::move(contenu);
-      return;
-    }
-  }
-  fichiers_.emplace_back(nom, std::make_unique<std::string>(std::move(contenu)));
 }
 
 std::string Developper(const std::string& nom) {

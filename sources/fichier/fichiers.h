@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
+#include "balayage.h"
 #include "flux.h"
 #include "statut.h"
 
@@ -17,63 +17,84 @@ class Console;
 
 constexpr char kFinEntree = 26;  // what reading delivers once the input is exhausted
 
-// The input, handed out one character at a time with its line ends normalised.
+// How a run read by Source::Jusqua ended, when no stop byte ended it.
+constexpr int kEpuisee = -1;  // the input is exhausted
+constexpr int kPlein = -2;    // the receiver took less than it was handed
+
+// The input, read forward with its line ends normalised: a carriage return is
+// dropped wherever it stands, and a line feed ends a line. Every read goes
+// through Suite(), which asks the descriptor for more only once nothing is at
+// hand, so that a terminal is read no sooner than a character is needed.
 class Source {
  public:
   explicit Source(Lecteur* lecteur) : lecteur_(lecteur) {}
 
-  // The next character: carriage returns dropped, a line feed delivered as a
-  // blank with END_OF_LINE set, code 26 once nothing is left.
-  char NEXTCAR() {
+  // The bytes at hand after the carriage returns that come first; empty once
+  // the input is exhausted.
+  std::string_view Suite() {
     ++lectures_;
-    END_OF_LINE = false;
-    int c = lecteur_->Octet();
-    while (c == '\r') c = lecteur_->Octet();
-    vide_ = c < 0;
-    if (c == '\n') {
-      END_OF_LINE = true;
-      return ' ';
-    }
-    return vide_ ? kFinEntree : static_cast<char>(c);
-  }
-
-  // Whether the input is at its end: nothing but carriage returns left, or the
-  // next other byte is code 26. Takes nothing else.
-  bool AtEnd() {
-    ++lectures_;
-    int c = lecteur_->Regarder();
-    while (c == '\r') {
+    std::string_view d = lecteur_->Disponible();
+    while (!d.empty() && d[0] == '\r') {
       lecteur_->Avancer(1);
-      c = lecteur_->Regarder();
+      d = lecteur_->Disponible();
     }
-    return c < 0 || c == kFinEntree;
+    return d;
+  }
+  // Takes the first `n` bytes of Suite(), none of them a line feed.
+  void Prendre(size_t n) {
+    lecteur_->Avancer(n);
+    END_OF_LINE = vide_ = false;
   }
 
+  // Takes the bytes up to the first of `Arrets`, handing each run of them to
+  // `recevoir`, which returns how many of the run it takes; carriage returns
+  // are dropped between runs. Returns the byte that stopped the reading, not
+  // taken, or kPlein when `recevoir` took less than a whole run, or kEpuisee.
+  template <char... Arrets, typename Recevoir>
+  int Jusqua(Recevoir&& recevoir) {
+    for (;;) {
+      std::string_view d = Suite();
+      if (d.empty()) return kEpuisee;
+      size_t n = SansAucun<'\r', Arrets...>(d);
+      size_t pris = n == 0 ? 0 : recevoir(d.substr(0, n));
+      if (pris > 0) Prendre(pris);
+      if (pris < n) return kPlein;
+      if (n < d.size() && d[n] != '\r') return static_cast<unsigned char>(d[n]);
+    }
+  }
+
+  // The next character: a line feed delivered as a blank with END_OF_LINE
+  // set, code 26 once nothing is left.
+  char NEXTCAR() {
+    std::string_view d = Suite();
+    if (d.empty()) {
+      END_OF_LINE = false;
+      vide_ = true;
+      return kFinEntree;
+    }
+    Prendre(1);
+    END_OF_LINE = d[0] == '\n';
+    return END_OF_LINE ? ' ' : d[0];
+  }
+  // Whether the input is at its end: nothing is left but carriage returns,
+  // or the next byte is code 26.
+  bool AtEnd() {
+    std::string_view d = Suite();
+    return d.empty() || d[0] == kFinEntree;
+  }
   // Whether the last NEXTCAR found nothing left to read.
   bool Epuisee() const { return vide_; }
 
+  // Takes the blanks that come next, not a line end.
+  void PasserBlancs();
   // Skips the rest of the line: up to and including its line feed, or up to
-  // the end of the input. Same effect as NEXTCAR until END_OF_LINE or AtEnd.
+  // the end of the input. Reads nothing once the line has ended.
   void SauterLigne();
-
-  // The bytes read ahead and not yet taken, so that a caller can take a run
-  // of ordinary characters at once. Reads nothing: when it is empty, NEXTCAR
-  // or AtEnd reads, exactly as often as without the runs (a terminal at its
-  // end is asked once, as before).
-  std::string_view Suite() const { return lecteur_->Avance(); }
-  // Takes the first `n` bytes of Suite(), none of them a carriage return or a
-  // line feed: the same as `n` calls of NEXTCAR.
-  void Prendre(size_t n) {
-    lecteur_->Avancer(n);
-    lectures_ += n;
-    if (n > 0) END_OF_LINE = vide_ = false;
-  }
 
   bool END_OF_LINE = false;
 
-  // Calls to NEXTCAR and AtEnd, for bounding the work done on an input.
+  // Calls to Suite(), for bounding the work done on an input.
   uint64_t lectures() const { return lectures_; }
-  Lecteur* lecteur() const { return lecteur_; }
 
  private:
   Lecteur* lecteur_;
@@ -95,7 +116,6 @@ class Resultat {
     ecrivain_->Ecrire(ch);
     ecrivain_->Ecrire("\r\n");
   }
-  Ecrivain* ecrivain() const { return ecrivain_; }
 
  private:
   Ecrivain* ecrivain_;
@@ -119,20 +139,6 @@ class RepertoireCourant : public Repertoire {
   Statut CreerSansLien(const std::string& nom, Erreurs* erreurs,
                        std::unique_ptr<Ecrivain>* ecrivain) override;
   Statut Effacer(const std::string& nom) override;
-};
-
-// Files held in memory, for running conversions without touching the disk.
-class RepertoireMemoire : public Repertoire {
- public:
-  Statut CreerSansLien(const std::string& nom, Erreurs* erreurs,
-                       std::unique_ptr<Ecrivain>* ecrivain) override;
-  Statut Effacer(const std::string& nom) override;
-  // The content of `nom`, or null when there is no such file.
-  const std::string* Contenu(const std::string& nom) const;
-  void Poser(const std::string& nom, std::string contenu);
-
- private:
-  std::vector<std::pair<std::string, std::unique_ptr<std::string>>> fichiers_;
 };
 
 // What GETINPUTFILE ends with.

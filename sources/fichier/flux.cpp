@@ -75,11 +75,6 @@ Ecrivain::Ecrivain(Erreurs* erreurs, std::string nom, std::string* cible)
 
 Ecrivain::~Ecrivain() { Fermer(); }
 
-void Ecrivain::EchouerApres(size_t octets, int errnum) {
-  limite_ = octets;
-  errno_limite_ = errnum;
-}
-
 void Ecrivain::EcrireLong(std::string_view s) {
   Vider();
   if (s.size() >= kTailleTampon) {
@@ -92,28 +87,19 @@ void Ecrivain::EcrireLong(std::string_view s) {
 
 bool Ecrivain::Envoyer(const char* p, size_t n) {
   if (echec_) return false;
+  if (cible_ != nullptr) {
+    cible_->append(p, n);
+    return true;
+  }
   while (n > 0) {
-    size_t morceau = n;
-    int erreur = 0;
-    if (ecrits_ + morceau > limite_) {
-      morceau = limite_ - ecrits_;
-      erreur = errno_limite_;
-    }
-    ssize_t k = static_cast<ssize_t>(morceau);
-    if (cible_ != nullptr) {
-      cible_->append(p, morceau);
-    } else if (morceau > 0) {
-      k = ::write(fd_, p, morceau);
-      if (k < 0 && errno == EINTR) continue;
-      if (k < 0) erreur = errno;
-    }
+    ssize_t k = ::write(fd_, p, n);
+    if (k < 0 && errno == EINTR) continue;
     if (k > 0) {
       p += k;
       n -= static_cast<size_t>(k);
-      ecrits_ += static_cast<size_t>(k);
       continue;
     }
-    if (erreur == 0) erreur = EIO;
+    int erreur = k < 0 ? errno : EIO;
     echec_ = true;
     if (erreurs_ != nullptr) {
       erreurs_->Signaler(Statut::Fichier(Operation::kEcriture, erreur, nom_));

@@ -29,23 +29,14 @@ class Lecteur {
     if (pos_ == fin_ && !Remplir()) return -1;
     return static_cast<unsigned char>(tampon_[pos_++]);
   }
-  // The next byte without taking it, or -1.
-  int Regarder() {
-    if (pos_ == fin_ && !Remplir()) return -1;
-    return static_cast<unsigned char>(tampon_[pos_]);
-  }
   // The bytes read ahead and not yet taken; refills when none are left.
   std::string_view Disponible() {
     if (pos_ == fin_) Remplir();
     return {tampon_ + pos_, fin_ - pos_};
   }
-  // The bytes read ahead and not yet taken, without reading more.
-  std::string_view Avance() const { return {tampon_ + pos_, fin_ - pos_}; }
   void Avancer(size_t n) { pos_ += n; }
   // Drops the bytes read ahead; the next byte comes from the descriptor.
   void OublierAvance() { pos_ = fin_; }
-  // Whether bytes are waiting in the buffer.
-  bool AAvance() const { return pos_ != fin_; }
   int fd() const { return fd_; }
   const std::string& nom() const { return nom_; }
   // Closes the descriptor; true when it closed cleanly (or was not owned).
@@ -100,8 +91,6 @@ class Ecrivain {
   bool echec() const { return echec_; }
   const std::string& nom() const { return nom_; }
   int fd() const { return fd_; }
-  // For tests: the write that would pass `octets` bytes in all fails with `errnum`.
-  void EchouerApres(size_t octets, int errnum);
 
  private:
   void EcrireLong(std::string_view s);
@@ -116,9 +105,6 @@ class Ecrivain {
   size_t n_ = 0;
   bool echec_ = false;
   bool ferme_ = false;
-  size_t ecrits_ = 0;
-  size_t limite_ = static_cast<size_t>(-1);
-  int errno_limite_ = 0;
 };
 
 }  // namespace vellumcast

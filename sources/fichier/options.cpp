@@ -1,5 +1,7 @@
 #include "options.h"
 
+#include "chaines.h"
+
 namespace vellumcast {
 
 namespace {

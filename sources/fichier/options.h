@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "vellumcast.h"
+#include "reglages.h"
 
 namespace vellumcast {
 

@@ -14,7 +14,9 @@
 #include "console.h"
 #include "fichiers.h"
 #include "flux.h"
+#include "noms.h"
 #include "options.h"
+#include "trace.h"
 #include "vellumcast.h"
 
 namespace vellumcast {
@@ -40,13 +42,16 @@ struct Fichiers {
   Console* console = nullptr;
   Ecrivain* journal = nullptr;
   Ecrivain* resultat = nullptr;
+  Conversion* conversion = nullptr;
 };
 
-// The run-time error stop: flushes the result file, the trace log and standard
-// output, writes "Runtime error N" (and the file's name) and ends with status N.
+// The run-time error stop: flushes the result file and the trace log, writes
+// the captured event, then "Runtime error N" (and the file's name) on
+// standard output, and ends with status N.
 [[noreturn]] void ArretErreur(const Statut& statut, const Fichiers& f) {
   if (f.resultat != nullptr) f.resultat->Vider();
   if (f.journal != nullptr) f.journal->Vider();
+  if (f.conversion != nullptr) f.conversion->EcrireCapture();
   f.console->Vider();
   f.console->Ecrire(statut.Message());
   f.console->Ecrire("\r\n");
@@ -158,8 +163,10 @@ int Programme(int argc, char** argv) {
   Options options;
   options.annee_limite = ligne.annee_limite;
   Conversion conversion(&source, &result, &trace, &repertoire, &erreurs, options);
+  f.conversion = &conversion;
   conversion.Prologue();
   conversion.Documents();
+  conversion.EcrireCapture();
   conversion.EffacerBrouillons();
   if (erreurs.echec()) ArretErreur(erreurs.statut(), f);
 

@@ -7,7 +7,6 @@
 #include <cstring>
 
 #include "chaines.h"
-#include "flux.h"
 
 namespace vellumcast {
 
@@ -36,10 +35,6 @@ void Tampon::Vider() {
 }
 
 void Tampon::Deborder() {
-  if (erreurs_->echec()) {
-    mem_.clear();
-    return;
-  }
   if (fichier_ == nullptr) {
     fichier_ = std::tmpfile();
     if (fichier_ == nullptr) {
@@ -89,12 +84,12 @@ std::string_view Tampon::Lire(size_t pos) {
   return std::string_view(morceau_).substr(pos - debut_morceau_);
 }
 
-void Tampon::CopierVers(Ecrivain* ecrivain) {
+void Tampon::Copier(const std::function<void(std::string_view)>& recevoir) {
   size_t pos = 0;
   while (pos < size()) {
     std::string_view d = Lire(pos);
     if (d.empty()) return;
-    ecrivain->Ecrire(d);
+    recevoir(d);
     pos += d.size();
   }
 }

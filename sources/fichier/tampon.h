@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -12,13 +13,11 @@
 namespace vellumcast {
 
 class CHAINE;
-class Ecrivain;
 
 class Tampon {
  public:
-  static constexpr size_t kLimiteParDefaut = 1 << 20;
-
-  explicit Tampon(Erreurs* erreurs, size_t limite = kLimiteParDefaut);
+  // Past `limite` bytes the content moves to the file.
+  Tampon(Erreurs* erreurs, size_t limite);
   ~Tampon();
   Tampon(const Tampon&) = delete;
   Tampon& operator=(const Tampon&) = delete;
@@ -31,14 +30,24 @@ class Tampon {
     mem_.append(s);
     if (mem_.size() >= limite_) Deborder();
   }
+  // Lets `ecrire` write up to `au_plus` bytes at the end: it is handed where
+  // to write and returns where it stopped.
+  template <typename Ecriture>
+  void Ecrire(size_t au_plus, Ecriture&& ecrire) {
+    size_t taille = mem_.size();
+    mem_.resize(taille + au_plus);
+    char* fin = ecrire(mem_.data() + taille);
+    mem_.resize(static_cast<size_t>(fin - mem_.data()));
+    if (mem_.size() >= limite_) Deborder();
+  }
   // Empties the buffer; the next reading starts from its beginning.
   void Vider();
   size_t size() const { return sur_disque_ + mem_.size(); }
   bool empty() const { return size() == 0; }
   bool deborde() const { return fichier_ != nullptr; }
 
-  // Writes the whole content to `ecrivain`.
-  void CopierVers(Ecrivain* ecrivain);
+  // Hands the whole content to `recevoir`, a piece at a time.
+  void Copier(const std::function<void(std::string_view)>& recevoir);
 
   // Line by line reading: lines end with a line feed; blanks are dropped.
   void Rembobiner() { lu_ = 0; }

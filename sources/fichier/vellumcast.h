@@ -1,45 +1,56 @@
-// The conversion of an export into an iCalendar file: the document loop, the
-// item dispatch, the item handlers and the event writer.
+// The conversion of an export into an iCalendar file: the conversion state
+// and the handlers that read the export into it and write the result.
 #pragma once
 
 #include <cstdint>
 #include <memory>
-#include <string>
 #include <string_view>
 
 #include "chaines.h"
 #include "fichiers.h"
 #include "registre.h"
+#include "reglages.h"
 #include "statut.h"
 #include "tampon.h"
+#include "trace.h"
 
 namespace vellumcast {
 
 constexpr char kEsc = 27;       // CAR_DEJA_LU when no character is kept back
 constexpr char kSautPage = 12;  // the form feed that ends a document
-constexpr int32_t kAnneeLimite = 2012;
 
-// The fixed names the run writes or erases beside the input.
-constexpr const char* kNomJournal = "Vellumcast.log";
-constexpr const char* kNomIcal = "~ical.tmp";
-constexpr const char* kNomRdv = "~rdv.tmp";
-constexpr const char* kNomDatesDebut = "~dates_debut.tmp";
-constexpr const char* kNomDatesFin = "~dates_fin.tmp";
-constexpr const char* kNomDonnees = "~donnees.tmp";
-
-// The UTF-8 form of a byte read as ISO 8859-1; byte 0 becomes a blank.
-std::string_view UTF8(unsigned char car);
-// Writes the UTF-8 form of `latin1` at `p`, byte by byte as UTF8 gives it,
-// and returns its end. `p` must have room for 2 * latin1.size() + 16 bytes.
-char* VersUtf8(std::string_view latin1, char* p);
-// Appends the UTF-8 form of `latin1`, byte by byte as UTF8 gives it.
-void AjouterUtf8(std::string_view latin1, Tampon* tampon);
-
-struct Options {
-  // Start dates of this year or later give no event.
-  int32_t annee_limite = kAnneeLimite;
-  // Past this many bytes the event buffer and a date list move to disk.
-  size_t limite_memoire = Tampon::kLimiteParDefaut;
+// The conversion state: what the handlers read and write as the input goes
+// by. The line-end flag END_OF_LINE belongs to the reader (Source).
+struct Etat {
+  // The current item name, colon included; an empty line gives a single blank.
+  CHAINE LIGNE;
+  // The character kept back for the next item name; ESC when there is none.
+  char CAR_DEJA_LU = kEsc;
+  // The last character taken by the skip between documents and by the identifier reader.
+  char CAR = 0;
+  // "$UpdatedBy:" or "$Revisions:" was met: an empty line now starts the body.
+  bool RDV_PRESQUE_FINI = false;
+  // The body has ended: the document is complete.
+  bool FIN_DE_RDV = false;
+  // The document showed more than one date.
+  bool RDV_RECURRENT = false;
+  // The recurring document's identifier was already registered.
+  bool RDV_DEJA_TROUVE = false;
+  // Would have the emission copy the captured event instead of writing event
+  // blocks; no step sets it, so every document takes the date route.
+  bool ICAL = false;
+  // The document identifier; kept from one document to the next.
+  CHAINE CH_UID;
+  // The run-wide event number written in the "UID:" lines.
+  int32_t NO_UID = 0;
+  // The date pair of the event block being written.
+  CHAINE START_DATE;
+  CHAINE END_DATE;
+  // What the document itself gave, so that none of it is taken from the
+  // document before: its start dates, its end dates, its identifier.
+  bool a_dates_debut = false;
+  bool a_dates_fin = false;
+  bool a_uid = false;
 };
 
 // One run of the conversion over one input. Holds the whole conversion state,
@@ -49,80 +60,64 @@ class Conversion {
   Conversion(Source* source, Resultat* result, Trace* trace, Repertoire* repertoire,
              Erreurs* erreurs, Options options = {});
 
-  // The start values of a run; tracing on.
-  void INIT();
+  // The whole result: Prologue, Documents, EcrireCapture, EffacerBrouillons
+  // and FinCalendrier.
+  void Convertir();
   // The 49-line calendar prologue.
   void Prologue();
   // Every document, from the first to the end of the input.
   void Documents();
+  // Writes the last embedded event captured into "~ical.tmp", once: at the end
+  // of the run, or at a run-time error stop, so that the file then holds the
+  // capture that the stop interrupted or the last one completed.
+  void EcrireCapture();
   // Erases the scratch names an earlier run may have left beside the input.
   void EffacerBrouillons();
   // The closing "END:VCALENDAR" line.
   void FinCalendrier();
-  // Prologue, Documents, EffacerBrouillons and FinCalendrier: the whole result.
-  void Convertir();
 
-  // Item lines and dispatch.
+ private:
+  friend class SondeConversion;  // the tests' view of the handlers
+
+  // The start values of a run; tracing on.
+  void INIT();
+  void NouveauDocument();
+  // Ends the document at a form feed that begins an item line or a piece.
+  void FinParSautDePage();
+  bool Echec() const { return erreurs_->echec(); }
+
+  // Item lines and the dispatch table (lignes.cpp).
   void LIRE_DEBUT_LIGNE(CHAINE* seq, char deca);
+  template <char kDeca>
+  void LireDebutLigne(CHAINE* seq);
   void SAUTER_LIGNE() { source_->SauterLigne(); }
   void TRAITER_LIGNE(const CHAINE& ligne);
 
-  // Text items and the event buffer (kept in UTF-8, as the result receives it).
+  // Text items, kept in the event buffer in UTF-8 as the result receives them (textes.cpp).
   void PUT_RDV(std::string_view ch);
   void ECRIRE_LIGNE_RDV(std::string_view mot_cle);
   void ECRIRE_DESCRIPTION();
   void ECRIRE_ACCES();
 
-  // Date items and recurrence.
+  // Date items and recurrence (dates.cpp).
   void RECUPERER_DATES(int i);
   void CHERCHER_RECURRENCE();
   bool NEXT_START_DATE(CHAINE* date) { return dates_debut_.LigneSuivante(date); }
   bool NEXT_END_DATE(CHAINE* date) { return dates_fin_.LigneSuivante(date); }
 
-  // Identifiers.
+  // Identifiers (identifiants.cpp).
   void RECUPERER_UID();
-  bool UID_DEJA_RENCONTRE() { return registre_.DejaRencontre(CH_UID); }
+  bool UID_DEJA_RENCONTRE() { return registre_.DejaRencontre(etat_.CH_UID); }
 
-  // Embedded calendar capture into "~ical.tmp".
+  // The capture of an embedded calendar's first event (capture.cpp).
   void RECUPERER_ICAL();
+  void ECRIRE_FIN_LIGNE();
 
-  // Emission of a finished document and the event writer.
+  // The emission of a finished document and the event writer (emission.cpp).
   void Emettre();
   void ECRIRE_DEBUT_RDV();
   void ECRIRE_NEW_RDV();
   void ECRIRE_FIN_RDV();
-
-  // The conversion state.
-  CHAINE LIGNE;
-  char CAR_DEJA_LU = kEsc;
-  char CAR = 0;
-  bool RDV_PRESQUE_FINI = false;
-  bool FIN_DE_RDV = false;
-  bool RDV_RECURRENT = false;
-  bool RDV_DEJA_TROUVE = false;
-  bool ICAL = false;
-  CHAINE CH_UID;
-  int32_t NO_UID = 0;
-  CHAINE START_DATE;
-  CHAINE END_DATE;
-
-  const Tampon& event_buffer() const { return rdv_; }
-  const Registre& registre() const { return registre_; }
-
- private:
-  void NouveauDocument();
-  // Ends the document at a form feed that begins an item line or a piece.
-  void FinParSautDePage();
-  bool Echec() const { return erreurs_->echec(); }
-  // Adds one value character to a folded line, with its escape.
-  void AjouterValeur(char c, int* compteur);
-  // Adds the value characters that need neither an escape nor a line-end
-  // test straight from the reader's buffer, folding as AjouterValeur does.
-  void CopierValeur(int* compteur);
-  void ECRIRE_FIN_LIGNE(Ecrivain* fichier);
-  // Writes one date of a list, as "yyyymmddThhmmss" when its fields allow.
-  void EcrireDate(const CHAINE& jour, const CHAINE& mois, const CHAINE& annee,
-                  std::string_view temps_brut, const CHAINE& temps_sans_deux_points, Tampon* liste);
 
   Source* source_;
   Resultat* result_;
@@ -131,13 +126,14 @@ class Conversion {
   Erreurs* erreurs_;
   Options options_;
 
+  Etat etat_;
   Tampon rdv_;          // the event buffer of the document
   Tampon dates_debut_;  // the document's own start dates, one a line
   Tampon dates_fin_;    // and its own end dates
-  bool a_dates_debut_ = false;
-  bool a_dates_fin_ = false;
-  bool a_uid_ = false;  // the document has its own "ApptUNID:" item
   Registre registre_;
+  Tampon capture_;                          // the embedded event being or last captured
+  std::unique_ptr<Ecrivain> fichier_ical_;  // "~ical.tmp", open from the first capture on
+  bool capture_ecrite_ = false;
 };
 
 }  // namespace vellumcast

@@ -1,4 +1,5 @@
-// The capture of an embedded calendar's first event into "~ical.tmp".
+// The capture of an embedded calendar's first event, for "~ical.tmp".
+#include "noms.h"
 #include "vellumcast.h"
 
 namespace vellumcast {
@@ -10,25 +11,28 @@ enum class Arret { kMarque, kFinEntree, kSautPage };
 
 }  // namespace
 
-void Conversion::ECRIRE_FIN_LIGNE(Ecrivain* fichier) {
+void Conversion::ECRIRE_FIN_LIGNE() {
   if (!source_->END_OF_LINE) {
-    while (!source_->AtEnd()) {
-      char c = source_->NEXTCAR();
-      if (source_->END_OF_LINE) break;
-      fichier->Ecrire(c);
-    }
+    int arret = source_->Jusqua<'\n', kFinEntree>([this](std::string_view s) {
+      capture_.Ajouter(s);
+      return s.size();
+    });
+    if (arret == '\n') source_->NEXTCAR();
   }
-  fichier->Ecrire("\r\n");
+  capture_.Ajouter("\r\n");
 }
 
 void Conversion::RECUPERER_ICAL() {
   trace_->REPORT("iCal d\xe9tect\xe9");
-  std::unique_ptr<Ecrivain> fichier;
-  Statut cree = repertoire_->CreerSansLien(kNomIcal, erreurs_, &fichier);
-  if (!cree.ok()) {
-    erreurs_->Signaler(cree);
-    return;
+  // The file is opened once, at the first capture, and written at the end.
+  if (fichier_ical_ == nullptr) {
+    Statut cree = repertoire_->CreerSansLien(kNomIcal, erreurs_, &fichier_ical_);
+    if (!cree.ok()) {
+      erreurs_->Signaler(cree);
+      return;
+    }
   }
+  capture_.Vider();
   CHAINE ch;
   // Reads the next piece; false when the loop must stop before testing it.
   auto morceau = [&](Arret* arret) {
@@ -56,13 +60,13 @@ void Conversion::RECUPERER_ICAL() {
   }
   if (arret == Arret::kMarque) {
     trace_->REPORT("VEVENT detecte");
-    fichier->Ecrire(ch);
-    ECRIRE_FIN_LIGNE(fichier.get());
+    capture_.Ajouter(ch);
+    ECRIRE_FIN_LIGNE();
     // Copy: whole lines, up to and including the event's closing marker.
     arret = Arret::kFinEntree;
     while (morceau(&arret)) {
-      fichier->Ecrire(ch);
-      ECRIRE_FIN_LIGNE(fichier.get());
+      capture_.Ajouter(ch);
+      ECRIRE_FIN_LIGNE();
       if (STARTSWITH(ch, "END:VEVENT")) {
         arret = Arret::kMarque;
         break;
@@ -76,9 +80,15 @@ void Conversion::RECUPERER_ICAL() {
       if (STARTSWITH(ch, "END:VCALENDAR")) break;
     }
   }
-  fichier->Fermer();
   trace_->REPORT("fin iCal");
   if (arret == Arret::kSautPage) FinParSautDePage();
+}
+
+void Conversion::EcrireCapture() {
+  if (fichier_ical_ == nullptr || capture_ecrite_) return;
+  capture_ecrite_ = true;
+  capture_.Copier([this](std::string_view morceau) { fichier_ical_->Ecrire(morceau); });
+  fichier_ical_->Fermer();
 }
 
 }  // namespace vellumcast

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "console.h"
+#include "repertoire_memoire.h"
+#include "sonde.h"
 #include "vellumcast.h"
 
 namespace vellumcast {
@@ -24,7 +26,8 @@ struct Banc {
         console(&clavier, &ecran, false, false),
         trace(&erreurs, &console),
         journal(&erreurs, "Vellumcast.log", &log),
-        conv(&source, &result, &trace, &rep, &erreurs, options) {
+        conv(&source, &result, &trace, &rep, &erreurs, options),
+        sonde(&conv) {
     trace.LOGFILE = &journal;
   }
 
@@ -36,7 +39,7 @@ struct Banc {
   // The event buffer, as ECRIRE_NEW_RDV copies it into the result.
   std::string EventBuffer() {
     size_t avant = Resultat().size();
-    conv.ECRIRE_NEW_RDV();
+    sonde.ECRIRE_NEW_RDV();
     return Resultat().substr(avant);
   }
   const std::string& Journal() {
@@ -46,7 +49,7 @@ struct Banc {
   std::vector<std::string> DatesDebut() {
     std::vector<std::string> dates;
     CHAINE d;
-    while (conv.NEXT_START_DATE(&d)) dates.emplace_back(d.vue());
+    while (sonde.NEXT_START_DATE(&d)) dates.emplace_back(d.vue());
     return dates;
   }
 
@@ -65,6 +68,9 @@ struct Banc {
   Ecrivain journal;
   RepertoireMemoire rep;
   Conversion conv;
+  SondeConversion sonde;
+
+  Etat& etat() { return sonde.etat(); }
 };
 
 // A whole conversion in memory: the result file, the trace log, and the
@@ -79,7 +85,7 @@ struct Produit {
 inline Produit Convertir(std::string_view entree, Options options = {}) {
   Banc b(entree, options);
   b.conv.Convertir();
-  Produit p{b.Resultat(), b.Journal(), b.conv.event_buffer().deborde(), false, ""};
+  Produit p{b.Resultat(), b.Journal(), b.sonde.event_buffer().deborde(), false, ""};
   p.echec = b.erreurs.echec();
   if (p.echec) p.erreur = b.erreurs.statut().Message();
   return p;

@@ -1,0 +1,199 @@
+// The start and end date lists, and the recurrence they show.
+#include <algorithm>
+
+#include "vellumcast.h"
+
+namespace vellumcast {
+
+namespace {
+
+// A date of a list as read: its three fields, and its time part both as read
+// (as far as it takes to judge it) and less its colons.
+struct DateLue {
+  // A time part longer than "hh:mm:ss" is written as read.
+  static constexpr size_t kTempsJuge = 9;
+
+  CHAINE jour, mois, annee, temps;
+  char brut[kTempsJuge];
+  size_t n_brut = 0;
+
+  void AjouterTemps(char c) {
+    if (n_brut < kTempsJuge) brut[n_brut++] = c;
+    if (c != ':') temps.Ajouter(c);
+  }
+  // The time part as read, or nothing when it is too long to be "hh:mm:ss".
+  std::string_view TempsBrut() const {
+    return n_brut == kTempsJuge ? std::string_view() : std::string_view(brut, n_brut);
+  }
+  void Vider() {
+    jour.Vider();
+    mois.Vider();
+    annee.Vider();
+    temps.Vider();
+    n_brut = 0;
+  }
+};
+
+// The converted date-time, built in full, then cut to a text's 255 characters.
+class Ecriture {
+ public:
+  void Ajouter(std::string_view s) {
+    char* p = fin_;
+    for (char c : s) *p++ = c;
+    fin_ = p;
+  }
+  // A field of one digit gets the zero before it.
+  void SurDeux(std::string_view champ) {
+    if (champ.size() == 1 && ISAFIGURE(champ[0])) *fin_++ = '0';
+    Ajouter(champ);
+  }
+  std::string_view Texte() const {
+    return std::string_view(octets_, std::min<size_t>(fin_ - octets_, LONG_MAX_CHAINE));
+  }
+
+ private:
+  // Three fields and a time part of 255 characters each, two zeros, the "T"
+  // and the seconds.
+  char octets_[4 * LONG_MAX_CHAINE + 8];
+  char* fin_ = octets_;
+};
+
+// Whether `temps` is two or three colon-separated fields of one or two digits;
+// `champs` then receives them.
+bool HeureReguliere(std::string_view temps, std::string_view (&champs)[3], size_t* n) {
+  size_t k = 0;
+  for (size_t debut = 0;;) {
+    size_t fin = debut;
+    while (fin < temps.size() && temps[fin] != ':') ++fin;
+    std::string_view c = temps.substr(debut, fin - debut);
+    if (k == 3 || c.empty() || c.size() > 2 || !ISAFIGURE(c[0]) || !ISAFIGURE(c.back())) {
+      return false;
+    }
+    champs[k++] = c;
+    if (fin == temps.size()) break;
+    debut = fin + 1;
+  }
+  *n = k;
+  return k >= 2;
+}
+
+// "yyyymmddThhmmss": the year, the month and the day, a field of one digit on
+// two, and the time: when regular, its fields on two digits and the seconds
+// "00" when it has none; otherwise as read less its colons.
+void EcrireDate(const DateLue& d, Tampon* liste) {
+  Ecriture date;
+  date.Ajouter(d.annee);
+  date.SurDeux(d.mois);
+  date.SurDeux(d.jour);
+  date.Ajouter("T");
+  std::string_view champs[3];
+  size_t n = 0;
+  if (HeureReguliere(d.TempsBrut(), champs, &n)) {
+    for (size_t k = 0; k < n; ++k) date.SurDeux(champs[k]);
+    if (n == 2) date.Ajouter("00");
+  } else {
+    date.Ajouter(d.temps);
+  }
+  liste->Ajouter(date.Texte());
+  liste->Ajouter('\n');
+}
+
+// Reads a date list a character at a time: blanks before a date, then its
+// day up to "/", its month up to "/", its year up to a blank and its time
+// part up to a comma or a blank. The first character of every field is taken
+// whatever it is. A date is written once its time part has ended.
+class LectureListe {
+ public:
+  LectureListe(Tampon* liste, bool* recurrent) : liste_(liste), recurrent_(recurrent) {}
+
+  void Caractere(char c) {
+    switch (etape_) {
+      case Etape::kBlancs:
+        if (c == ' ') return;
+        d_.Vider();
+        d_.jour.Ajouter(c);
+        etape_ = Etape::kJour;
+        return;
+      case Etape::kJour:
+        Champ(c, '/', &d_.jour, Etape::kDebutMois);
+        return;
+      case Etape::kDebutMois:
+        d_.mois.Ajouter(c);
+        etape_ = Etape::kMois;
+        return;
+      case Etape::kMois:
+        Champ(c, '/', &d_.mois, Etape::kDebutAnnee);
+        return;
+      case Etape::kDebutAnnee:
+        d_.annee.Ajouter(c);
+        etape_ = Etape::kAnnee;
+        return;
+      case Etape::kAnnee:
+        Champ(c, ' ', &d_.annee, Etape::kDebutTemps);
+        return;
+      case Etape::kDebutTemps:
+        d_.AjouterTemps(c);
+        etape_ = Etape::kTemps;
+        return;
+      case Etape::kTemps:
+        if (c != ',' && c != ' ') {
+          d_.AjouterTemps(c);
+          return;
+        }
+        // Only a comma after a time part marks the document as recurring.
+        if (c == ',') *recurrent_ = true;
+        EcrireDate(d_, liste_);
+        etape_ = Etape::kBlancs;
+        return;
+    }
+  }
+
+  // The line or the input has ended: a date whose time part had begun is
+  // written, one cut short before is not.
+  void Finir() {
+    if (etape_ == Etape::kTemps) EcrireDate(d_, liste_);
+  }
+
+ private:
+  enum class Etape { kBlancs, kJour, kDebutMois, kMois, kDebutAnnee, kAnnee, kDebutTemps, kTemps };
+
+  void Champ(char c, char separateur, CHAINE* champ, Etape suivante) {
+    if (c == separateur) {
+      etape_ = suivante;
+    } else {
+      champ->Ajouter(c);
+    }
+  }
+
+  Tampon* liste_;
+  bool* recurrent_;
+  Etape etape_ = Etape::kBlancs;
+  DateLue d_;
+};
+
+}  // namespace
+
+// The list lies on its item line: it ends at the line end, which is taken,
+// or at the end of the input.
+void Conversion::RECUPERER_DATES(int i) {
+  Tampon* liste = i == 0 ? &dates_debut_ : &dates_fin_;
+  (i == 0 ? etat_.a_dates_debut : etat_.a_dates_fin) = true;
+  liste->Vider();
+  LectureListe lecture(liste, &etat_.RDV_RECURRENT);
+  int fin = source_->Jusqua<'\n', kFinEntree>([&lecture](std::string_view s) {
+    for (char c : s) lecture.Caractere(c);
+    return s.size();
+  });
+  lecture.Finir();
+  if (fin == '\n') source_->NEXTCAR();
+}
+
+void Conversion::CHERCHER_RECURRENCE() {
+  if (!source_->END_OF_LINE) {
+    int arret = source_->Jusqua<',', '\n', kFinEntree>([](std::string_view s) { return s.size(); });
+    if (arret == ',') etat_.RDV_RECURRENT = true;
+  }
+  SAUTER_LIGNE();
+}
+
+}  // namespace vellumcast

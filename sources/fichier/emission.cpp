@@ -1,0 +1,78 @@
+// What a finished document gives the result: nothing but a trace line for a
+// recurring document met before, else one event block per start date before
+// the year limit, written by the event writer.
+#include <limits>
+#include <string>
+
+#include "vellumcast.h"
+
+namespace vellumcast {
+
+void Conversion::Emettre() {
+  Etat& e = etat_;
+  // Only a recurring document's own identifier is looked up and registered.
+  e.RDV_DEJA_TROUVE = e.RDV_RECURRENT && e.a_uid && UID_DEJA_RENCONTRE();
+  if (e.RDV_DEJA_TROUVE) {
+    CHAINE trace("RDV recurrent :");
+    trace.Ajouter(e.CH_UID);
+    trace_->REPORT(trace);
+    return;
+  }
+  // A document gives events for its own start dates only.
+  if (!e.a_dates_debut) return;
+  dates_debut_.Rembobiner();
+  dates_fin_.Rembobiner();
+  while (!Echec() && NEXT_START_DATE(&e.START_DATE)) {
+    bool a_fin = e.a_dates_fin && NEXT_END_DATE(&e.END_DATE);
+    Statut debordement;
+    int32_t annee = STR2INT(e.START_DATE.vue().substr(0, 4), &debordement);
+    if (annee >= options_.annee_limite) continue;
+    ECRIRE_DEBUT_RDV();
+    ECRIRE_NEW_RDV();
+    CHAINE ligne("DTSTAMP:");
+    ligne.Ajouter(e.START_DATE);
+    ligne.Ajouter("Z");
+    result_->PUTLN(ligne);
+    ligne = CHAINE("DTSTART;TZID=France:");
+    ligne.Ajouter(e.START_DATE);
+    result_->PUTLN(ligne);
+    // An end date the document does not give leaves the event without DTEND.
+    if (a_fin) {
+      ligne = CHAINE("DTEND;TZID=France:");
+      ligne.Ajouter(e.END_DATE);
+      result_->PUTLN(ligne);
+    }
+    ECRIRE_FIN_RDV();
+  }
+}
+
+void Conversion::ECRIRE_DEBUT_RDV() {
+  result_->PUTLN("BEGIN:VEVENT");
+  if (etat_.NO_UID == std::numeric_limits<int32_t>::max()) {
+    erreurs_->Signaler(Statut::Erreur(kDebordement));
+    return;
+  }
+  ++etat_.NO_UID;
+  // Never cut: every block keeps its own number whatever the identifier's length.
+  std::string uid = "UID:";
+  uid += etat_.CH_UID.vue();
+  uid += '-';
+  uid += INT2STR(etat_.NO_UID).vue();
+  result_->PUTLN(uid);
+  trace_->REPORT(uid);
+  result_->PUTLN("CREATED:20091101T100000Z");
+}
+
+void Conversion::ECRIRE_NEW_RDV() {
+  // The buffer already holds UTF-8: each block receives the same copy.
+  rdv_.Copier([this](std::string_view morceau) { result_->PUT(morceau); });
+}
+
+void Conversion::ECRIRE_FIN_RDV() {
+  result_->PUTLN("STATUS:CONFIRMED");
+  result_->PUTLN("CATEGORIES:MEETING");
+  result_->PUTLN("TRANSP:OPAQUE");
+  result_->PUTLN("END:VEVENT");
+}
+
+}  // namespace vellumcast

@@ -1,0 +1,161 @@
+// The text items: subject and location as folded value lines, the access
+// class, and the body as the description, all into the event buffer.
+#include <cstring>
+
+#include "balayage.h"
+#include "utf8.h"
+#include "vellumcast.h"
+
+namespace vellumcast {
+
+namespace {
+
+constexpr int kPli = 50;                   // a value line folds at its 50th character
+constexpr size_t kMaxOctetsCaractere = 4;  // the longest character in UTF-8
+
+// Hands `texte` the runs of `octets` as read, and `echappe` each backslash,
+// comma and semicolon behind the backslash that escapes it.
+template <typename Texte, typename Echappe>
+void Echapper(std::string_view octets, Texte&& texte, Echappe&& echappe) {
+  while (!octets.empty()) {
+    size_t n = SansAucun<'\\', ',', ';'>(octets);
+    if (n > 0) texte(octets.substr(0, n));
+    if (n < octets.size()) {
+      const char echappee[kMaxOctetsCaractere] = {'\\', octets[n]};
+      echappe(std::string_view(echappee, 2));
+      ++n;
+    }
+    octets.remove_prefix(n);
+  }
+}
+
+// Appends the UTF-8 form of `octets` to the event buffer.
+void AjouterUtf8(std::string_view octets, Tampon* rdv) {
+  rdv->Ecrire(PlaceUtf8(octets.size()), [octets](char* p) { return VersUtf8(octets, p); });
+}
+
+// A property line of the event buffer, folded by its characters.
+class LigneValeur {
+ public:
+  LigneValeur(Tampon* rdv, std::string_view mot_cle)
+      : rdv_(rdv), compteur_(static_cast<int>(mot_cle.size())) {
+    rdv_->Ajouter(mot_cle);
+  }
+
+  // Adds value bytes as read.
+  void Ajouter(std::string_view octets) {
+    Echapper(
+        octets, [this](std::string_view t) { Texte(t); },
+        [this](std::string_view e) { Caractere(e, 2); });
+  }
+
+  // Ends the line.
+  void Finir() {
+    texte_[n_++] = '\n';
+    Vider();
+  }
+
+ private:
+  // Adds the characters of `octets`, none of them escaped: converted to
+  // UTF-8 a piece at a time, where each character is its lead byte and the
+  // continuation bytes after it.
+  void Texte(std::string_view octets) {
+    char utf8[PlaceUtf8(kMorceau) + kMaxOctetsCaractere];
+    while (!octets.empty()) {
+      std::string_view morceau = octets.substr(0, kMorceau);
+      octets.remove_prefix(morceau.size());
+      const char* fin = VersUtf8(morceau, utf8);
+      for (const char* p = utf8; p < fin;) {
+        const char* q = p + 1;
+        while (q < fin && (static_cast<unsigned char>(*q) & 0xC0) == 0x80) ++q;
+        Caractere(std::string_view(p, static_cast<size_t>(q - p)), 1);
+        p = q;
+      }
+    }
+  }
+
+  // One character, `u` in UTF-8, counting `poids`: one, or two for an escaped
+  // one. The character that brings the count to 50 or more goes after the
+  // fold, and the count starts again from what it adds past 49. `u` may be
+  // read up to kMaxOctetsCaractere bytes, whatever its length.
+  void Caractere(std::string_view u, int poids) {
+    char* p = texte_ + n_;
+    compteur_ += poids;
+    if (compteur_ >= kPli) {
+      *p++ = '\n';
+      *p++ = ' ';
+      compteur_ = poids - 1;
+    }
+    std::memcpy(p, u.data(), kMaxOctetsCaractere);
+    n_ = static_cast<size_t>(p + u.size() - texte_);
+    // A value of any length goes to the buffer a piece at a time.
+    if (n_ >= kMorceau) Vider();
+  }
+
+  void Vider() {
+    rdv_->Ajouter(std::string_view(texte_, n_));
+    n_ = 0;
+  }
+
+  static constexpr size_t kMorceau = 1024;
+  Tampon* rdv_;
+  int compteur_;
+  // The line not yet in the buffer: room past kMorceau for a fold, a
+  // character and the closing line feed.
+  char texte_[kMorceau + 3 + kMaxOctetsCaractere];
+  size_t n_ = 0;
+};
+
+}  // namespace
+
+void Conversion::PUT_RDV(std::string_view ch) { AjouterUtf8(ch, &rdv_); }
+
+void Conversion::ECRIRE_LIGNE_RDV(std::string_view mot_cle) {
+  LigneValeur ligne(&rdv_, mot_cle);
+  if (!source_->END_OF_LINE) {
+    // Blanks before the value are dropped; its first other character is taken.
+    source_->PasserBlancs();
+    char c = source_->NEXTCAR();
+    if (!source_->END_OF_LINE && !source_->Epuisee()) {
+      ligne.Ajouter(std::string_view(&c, 1));
+      // The value runs to its line end; a code 26 in it is a character like any other.
+      int arret = source_->Jusqua<'\n'>([&ligne](std::string_view suite) {
+        ligne.Ajouter(suite);
+        return suite.size();
+      });
+      if (arret == '\n') source_->NEXTCAR();
+    }
+  }
+  ligne.Finir();
+}
+
+void Conversion::ECRIRE_DESCRIPTION() {
+  rdv_.Ajouter("DESCRIPTION:");
+  auto corps = [this](std::string_view suite) {
+    Echapper(
+        suite, [this](std::string_view t) { AjouterUtf8(t, &rdv_); },
+        [this](std::string_view e) { rdv_.Ajouter(e); });
+    return suite.size();
+  };
+  // The body runs to a form feed or to the end of the input; each of its line
+  // ends becomes an escaped line break and a fold.
+  int arret;
+  while ((arret = source_->Jusqua<'\n', kSautPage, kFinEntree>(corps)) == '\n') {
+    source_->NEXTCAR();
+    rdv_.Ajouter("\\n\n ");
+  }
+  // The form feed is taken, not written.
+  if (arret == kSautPage) source_->NEXTCAR();
+  rdv_.Ajouter('\n');
+  etat_.FIN_DE_RDV = true;
+  trace_->REPORT("saut de page");
+}
+
+void Conversion::ECRIRE_ACCES() {
+  source_->PasserBlancs();
+  char c = source_->NEXTCAR();
+  PUT_RDV(c == '1' ? "CLASS:PUBLIC\n" : "CLASS:PRIVATE\n");
+  SAUTER_LIGNE();
+}
+
+}  // namespace vellumcast
