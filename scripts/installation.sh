@@ -17,7 +17,18 @@ echoue() {
 cmake --install "$build" --prefix "$prefixe" >/dev/null
 programme="$prefixe/bin/vellumcast"
 [[ -x $programme ]] || echoue "no bin/vellumcast"
-[[ -f $prefixe/share/man/man1/vellumcast.1 ]] || echoue "no share/man/man1/vellumcast.1"
+manuel="$prefixe/share/man/man1/vellumcast.1.gz"
+gzip -dc "$manuel" 2>/dev/null | cmp -s - man/vellumcast.1 ||
+  echoue "share/man/man1/vellumcast.1.gz is not man/vellumcast.1 compressed"
+docs="$prefixe/share/doc/vellumcast"
+gzip -dc "$docs/changelog.Debian.gz" 2>/dev/null | cmp -s - paquet/changelog ||
+  echoue "share/doc/vellumcast/changelog.Debian.gz is not paquet/changelog compressed"
+# The copyright file holds LICENSE's copyright line and its licence text.
+titulaire=$(sed -n 's/^Copyright (c) //p' LICENSE)
+grep -qxF "Copyright: $titulaire" "$docs/copyright" || echoue "the copyright file lacks '$titulaire'"
+[[ $(sed '1,/^License: Expat$/d; s/^ \.$//; s/^ //' "$docs/copyright") == \
+  "$(sed '1,/^Copyright (c) /d' LICENSE | sed '1{/^$/d}')" ]] ||
+  echoue "the copyright file's licence text is not LICENSE's"
 
 aide=$("$programme" --help </dev/null)
 [[ $aide == "Usage: vellumcast "* ]] || echoue "--help printed: $aide"
@@ -41,13 +52,17 @@ tail -c 15 "$ics" | cmp -s - <(printf 'END:VCALENDAR\r\n') || echoue "agenda.ics
 grep -q '^BEGIN:VEVENT' "$ics" || echoue "agenda.ics holds no event"
 [[ -f $prefixe/essai/Vellumcast.log ]] || echoue "no Vellumcast.log beside the export"
 
-# The Debian package: the same two files under /usr.
+# The Debian package: the same files under /usr.
 (cd "$build" && rm -f vellumcast_*.deb && cpack -G DEB >"$prefixe/cpack.txt" 2>&1) ||
   { cat "$prefixe/cpack.txt" >&2; echoue "cpack -G DEB failed"; }
 paquet=$(ls "$build"/vellumcast_*.deb)
 contenu=$(dpkg-deb -c "$paquet")
 grep -q ' ./usr/bin/vellumcast$' <<<"$contenu" || echoue "the package has no /usr/bin/vellumcast"
-grep -q ' ./usr/share/man/man1/vellumcast.1$' <<<"$contenu" ||
+grep -q ' ./usr/share/man/man1/vellumcast.1.gz$' <<<"$contenu" ||
   echoue "the package has no manual page"
+for f in copyright changelog.Debian.gz; do
+  grep -q " ./usr/share/doc/vellumcast/$f\$" <<<"$contenu" || echoue "the package has no $f"
+done
 grep -q '^ Depends: .*libc6' <(dpkg-deb -I "$paquet") || echoue "the package depends on no libc6"
+
 echo "installed program and package: ok ($(basename "$paquet"))"
