@@ -33,7 +33,11 @@ grep -qxF "Copyright: $titulaire" "$docs/copyright" || echoue "the copyright fil
 aide=$("$programme" --help </dev/null)
 [[ $aide == "Usage: vellumcast "* ]] || echoue "--help printed: $aide"
 version=$("$programme" --version </dev/null)
-[[ $version =~ ^vellumcast\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || echoue "--version printed: $version"
+[[ $version =~ ^vellumcast\ [0-9]+\.[0-9]+\.[0-9]+$'\n'(.*)$ ]] &&
+  [[ ${BASH_REMATCH[1]} == "Copyright (C) 2026 the vellumcast authors.
+License MIT: <https://opensource.org/licenses/MIT>.
+This is free software: you are free to change and redistribute it.
+There is NO WARRANTY, to the extent permitted by law." ]] || echoue "--version printed: $version"
 statut=0
 "$programme" --bogus </dev/null >/dev/null 2>&1 || statut=$?
 [[ $statut -eq 64 ]] || echoue "--bogus ended with status $statut, not 64"
