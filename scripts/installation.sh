@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs the program built in BUILD_DIR (default: build) into a temporary
 # prefix and runs the installed copy: --help, --version and a conversion of a
-# copy of the sample export. Then builds the Debian package and checks what it
-# holds. Nothing outside the temporary directory and BUILD_DIR is touched.
+# copy of the sample export. Then builds the Debian package, checks what it
+# holds and has lintian check it: any error or warning fails, and so does a
+# program left without the hardening it is built with. Nothing outside the
+# temporary directory and BUILD_DIR is touched.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
@@ -69,4 +71,19 @@ for f in copyright changelog.Debian.gz; do
 done
 grep -q '^ Depends: .*libc6' <(dpkg-deb -I "$paquet") || echoue "the package depends on no libc6"
 
+# lintian: no error and no warning (paquet/lintian-overrides lists, with its
+# reason, the one tag it is told to leave; --show-overrides would count it).
+# Its information tags are shown too: bindnow is one of them, and the program
+# must have it. lintian has no tag for the stack protector: the program calls
+# __stack_chk_fail when it has it.
+command -v lintian >/dev/null || echoue "lintian is missing (scripts/test.sh installs it)"
+statut=0
+lintian --fail-on error,warning --display-info "$paquet" >"$prefixe/lintian.txt" 2>&1 ||
+  statut=$?
+grep -v '^running with root privileges' "$prefixe/lintian.txt" || true
+((statut == 0)) || echoue "lintian reports an error or a warning (status $statut)"
+! grep -q 'hardening-no-bindnow' "$prefixe/lintian.txt" || echoue "the program is not linked with -z now"
+dpkg-deb -x "$paquet" "$prefixe/paquet"
+nm -D --undefined-only "$prefixe/paquet/usr/bin/vellumcast" | grep -q ' __stack_chk_fail' ||
+  echoue "the packaged program has no stack protector"
 echo "installed program and package: ok ($(basename "$paquet"))"
