@@ -7,7 +7,8 @@ cd "$(dirname "$0")/.."
 # libical-dev and pkg-config: the interoperability test reads the results with libical.
 # dpkg-dev: cpack finds the package's dependencies with dpkg-shlibdeps.
 # clang and libclang-rt-14-dev: the fuzz target (libFuzzer comes with the latter).
-paquets=(cmake g++ make libgtest-dev libical-dev pkg-config dpkg-dev clang libclang-rt-14-dev)
+# lintian: the installation check has it check the package.
+paquets=(cmake g++ make libgtest-dev libical-dev pkg-config dpkg-dev clang libclang-rt-14-dev lintian)
 manquants=()
 for p in "${paquets[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || manquants+=("$p")

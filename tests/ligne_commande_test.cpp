@@ -43,11 +43,11 @@ TEST(LigneDeCommandeProgrammeTest, HelpPrintsUsageWithoutDialogueOrFile) {
   EXPECT_EQ(d.Noms(), std::vector<std::string>{"agenda.txt"});
 }
 
-TEST(LigneDeCommandeProgrammeTest, VersionPrintsOneLineWithoutDialogueOrFile) {
+TEST(LigneDeCommandeProgrammeTest, VersionPrintsItsTextWithoutDialogueOrFile) {
   Temporaire d;
   Execution e = Lancer(d, {"--version", "agenda.txt"}, "agenda.txt\n");
   EXPECT_EQ(e.code(), 0);
-  EXPECT_EQ(e.sortie, "vellumcast " VELLUMCAST_VERSION "\n");
+  EXPECT_EQ(e.sortie, TexteVersion());
   EXPECT_EQ(e.erreur, "");
   EXPECT_TRUE(d.Noms().empty());
 }

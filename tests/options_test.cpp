@@ -119,7 +119,12 @@ TEST(TexteTest, HelpAndVersionLinesEndInLineFeedAlone) {
     EXPECT_EQ(texte.find('\r'), std::string_view::npos);
     EXPECT_EQ(texte.find('\x1b'), std::string_view::npos);
   }
-  EXPECT_EQ(TexteVersion(), "vellumcast " VELLUMCAST_VERSION "\n");
+  EXPECT_EQ(TexteVersion(), "vellumcast " VELLUMCAST_VERSION
+                            "\n"
+                            "Copyright (C) 2026 the vellumcast authors.\n"
+                            "License MIT: <https://opensource.org/licenses/MIT>.\n"
+                            "This is free software: you are free to change and redistribute it.\n"
+                            "There is NO WARRANTY, to the extent permitted by law.\n");
   EXPECT_EQ(TexteAide().substr(0, 17), "Usage: vellumcast");
   EXPECT_NE(TexteAide().find("--year-limit YEAR"), std::string_view::npos);
 }

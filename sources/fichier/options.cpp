@@ -21,7 +21,14 @@ constexpr std::string_view kAide =
     "Exit status: 0 when the conversion is complete, 64 for a usage error, else the\n"
     "run-time error number shown on standard output (see vellumcast(1)).\n";
 
-constexpr std::string_view kVersion = "vellumcast " VELLUMCAST_VERSION "\n";
+constexpr std::string_view kVersion =
+    "vellumcast " VELLUMCAST_VERSION
+    "\n"
+    "Copyright (C) " VELLUMCAST_COPYRIGHT
+    ".\n"
+    "License MIT: <https://opensource.org/licenses/MIT>.\n"
+    "This is free software: you are free to change and redistribute it.\n"
+    "There is NO WARRANTY, to the extent permitted by law.\n";
 
 // An argument quoted in a message, control bytes shown as "?" so that it
 // cannot drive the terminal.

@@ -30,7 +30,8 @@ LigneDeCommande LireLigneDeCommande(int argc, const char* const* argv);
 // The usage text of --help, lines ended by LF.
 std::string_view TexteAide();
 
-// The one-line text of --version, ended by LF.
+// The text of --version: the version, then the copyright and licence, lines
+// ended by LF.
 std::string_view TexteVersion();
 
 }  // namespace vellumcast

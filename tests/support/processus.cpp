@@ -195,14 +195,14 @@ bool SousTerminal::Lancer(const std::vector<std::string>& argv, const std::strin
       ::_exit(127);
     }
     ::setpgid(pid, pid);
-    ::write(etats[1], &pid, sizeof pid);
+    if (::write(etats[1], &pid, sizeof pid) != sizeof pid) ::_exit(1);
     for (;;) {
       int statut;
       if (::waitpid(pid, &statut, WUNTRACED) < 0) {
         if (errno == EINTR) continue;
         ::_exit(1);
       }
-      ::write(etats[1], &statut, sizeof statut);
+      if (::write(etats[1], &statut, sizeof statut) != sizeof statut) ::_exit(1);
       if (!WIFSTOPPED(statut)) ::_exit(0);
     }
   }
