@@ -153,8 +153,8 @@ comparer_cas() {
     -e 's|^Only in nouveau/dossier: \(.*\)|\1 (NEW only)|' \
     -e 's|^Only in nouveau/dossier/\(.*\): \(.*\)|\1/\2 (NEW only)|' "$c/diff" |
     paste -sd, - | sed 's/,/, /g')
-  local comment=by-name
-  [[ $facon_cas == entree ]] && comment=stdin
+  local comment="by name"
+  [[ $facon_cas == entree ]] && comment="on standard input"
   [[ $facon_cas == nom || $facon_cas == entree ]] || comment="named $fichier"
   echo "$nom ($comment): $quoi" >"$tmp/ecarts/$nom"
 }
