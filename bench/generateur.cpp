@@ -9,26 +9,6 @@ namespace vellumcast::banc {
 
 namespace {
 
-// splitmix64: small, fast and the same on every platform.
-class Alea {
- public:
-  explicit Alea(uint64_t graine) : etat_(graine) {}
-  uint64_t Suivant() {
-    uint64_t z = (etat_ += 0x9E3779B97F4A7C15ull);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    return z ^ (z >> 31);
-  }
-  // A value from 0 to n - 1.
-  uint64_t Moins(uint64_t n) { return n == 0 ? 0 : Suivant() % n; }
-  // A value from a to b inclusive.
-  int Entre(int a, int b) { return a + static_cast<int>(Moins(static_cast<uint64_t>(b - a + 1))); }
-  bool Chance(double p) { return static_cast<double>(Suivant() >> 11) * 0x1.0p-53 < p; }
-
- private:
-  uint64_t etat_;
-};
-
 uint64_t Melanger(uint64_t a, uint64_t b) {
   Alea r(a * 0x2545F4914F6CDD1Dull ^ b);
   return r.Suivant();

@@ -75,12 +75,40 @@ cas_un_million_de_dates() {
   repeter $((1000000 / $1)) '01/02/2015 09:30:00, '
   printf '01/02/2015 09:30:00\r\n$UpdatedBy: x\r\n\r\n\f\r\n'
 }
+cas_calendriers_embarques() {
+  # Every document embeds a calendar of about 1 KB, its event captured to
+  # ~ical.tmp; one document in fifty starts before the year limit.
+  awk -v n=$((8500 / $1)) 'BEGIN {
+    for (i = 0; i < n; i++) {
+      an = (i % 50 == 0) ? 2009 : 2015
+      j = i % 28 + 1
+      printf "Subject: Meeting %d, with its calendar\r\nLocation: Room %d\r\n", i, i % 40
+      printf "STARTDATETIME: %02d/03/%d 10:00:00\r\nEndDateTime: %02d/03/%d 11:00:00\r\n", j, an, j, an
+      printf "ApptUNID: K%08d\r\n", i
+      printf "$ICAL_ORIG_STREAM: BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Acme//Agenda//EN\r\n"
+      printf "METHOD:PUBLISH\r\nBEGIN:VTIMEZONE\r\nTZID:Romance\r\nBEGIN:STANDARD\r\n"
+      printf "DTSTART:19501029T020000\r\nTZOFFSETFROM:+0200\r\nTZOFFSETTO:+0100\r\n"
+      printf "RRULE:FREQ=YEARLY;BYMINUTE=0;BYHOUR=2;BYDAY=-1SU;BYMONTH=10\r\nEND:STANDARD\r\n"
+      printf "BEGIN:DAYLIGHT\r\nDTSTART:19500326T020000\r\nTZOFFSETFROM:+0100\r\n"
+      printf "TZOFFSETTO:+0200\r\nRRULE:FREQ=YEARLY;BYMINUTE=0;BYHOUR=2;BYDAY=-1SU;BYMONTH=3\r\n"
+      printf "END:DAYLIGHT\r\nEND:VTIMEZONE\r\nBEGIN:VEVENT\r\n"
+      printf "DTSTART;TZID=\"Romance\":%d03%02dT100000\r\nDTEND;TZID=\"Romance\":%d03%02dT110000\r\n", an, j, an, j
+      printf "TRANSP:OPAQUE\r\nDTSTAMP:%d03%02dT090000Z\r\nSEQUENCE:%d\r\n", an, j, i % 4
+      printf "ATTENDEE;ROLE=CHAIR;PARTSTAT=ACCEPTED;CN=\"Someone\";RSVP=FALSE:\r\n mailto:someone@example.org\r\n"
+      printf "ATTENDEE;ROLE=REQ-PARTICIPANT;PARTSTAT=NEEDS-ACTION;CN=\"Another One\";RSVP=TRUE:\r\n mailto:another@example.org\r\n"
+      printf "CLASS:PUBLIC\r\nSUMMARY:Meeting %d\\, with its calendar\r\nLOCATION:Room %d\r\n", i, i % 40
+      printf "ORGANIZER;CN=\"Someone\":mailto:someone@example.org\r\nUID:K%08d\r\n", i
+      printf "END:VEVENT\r\nEND:VCALENDAR\r\n"
+      printf "$UpdatedBy: CN=Someone/O=Org\r\n\r\nAgenda: figures and staffing.\r\n\f\r\n"
+    }
+  }'
+}
 
 pathologiques() {
   printf '%-28s %12s %9s %9s %11s %6s %6s\n' shape bytes seconds 'q-sec' 'ratio' 'KiB' status
   for cas in barres deux_points barres_en_dates deux_points_en_heure sans_fin_de_ligne \
     sujet_sans_fin_de_ligne documents_minimaux identifiants_recurrents corps_de_50_mo \
-    un_million_de_dates; do
+    un_million_de_dates calendriers_embarques; do
     local f="$travail/$cas.txt" q="$travail/quart/$cas.txt"
     mkdir -p "$travail/quart"
     "cas_$cas" 1 >"$f"
