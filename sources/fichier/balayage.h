@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <string_view>
 
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(VELLUMCAST_SANS_SIMD)
 #include <emmintrin.h>
 #endif
 
@@ -15,7 +15,7 @@ namespace vellumcast {
 template <char... Cs>
 size_t SansAucun(std::string_view d) {
   size_t i = 0;
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(VELLUMCAST_SANS_SIMD)
   for (; i + 16 <= d.size(); i += 16) {
     __m128i bloc = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d.data() + i));
     __m128i egal = _mm_setzero_si128();

@@ -4,13 +4,6 @@
 
 namespace vellumcast {
 
-namespace {
-
-// How one loop of the capture ended.
-enum class Arret { kMarque, kFinEntree, kSautPage };
-
-}  // namespace
-
 void Conversion::ECRIRE_FIN_LIGNE() {
   if (!source_->END_OF_LINE) {
     int arret = source_->Jusqua<'\n', kFinEntree>([this](std::string_view s) {
@@ -20,6 +13,17 @@ void Conversion::ECRIRE_FIN_LIGNE() {
     if (arret == '\n') source_->NEXTCAR();
   }
   capture_.Ajouter("\r\n");
+}
+
+template <typename Marque>
+Conversion::Arret Conversion::PiecesJusqua(CHAINE* ch, Marque&& marque) {
+  while (!Echec() && !source_->AtEnd()) {
+    LIRE_DEBUT_LIGNE(ch, ' ');
+    // A form feed that begins a piece ends the document, markers or not.
+    if (!ch->empty() && (*ch)[0] == kSautPage) return Arret::kSautPage;
+    if (marque(*ch)) return Arret::kMarque;
+  }
+  return Arret::kFinEntree;
 }
 
 void Conversion::RECUPERER_ICAL() {
@@ -34,51 +38,26 @@ void Conversion::RECUPERER_ICAL() {
   }
   capture_.Vider();
   CHAINE ch;
-  // Reads the next piece; false when the loop must stop before testing it.
-  auto morceau = [&](Arret* arret) {
-    if (Echec() || source_->AtEnd()) {
-      *arret = Arret::kFinEntree;
-      return false;
-    }
-    LIRE_DEBUT_LIGNE(&ch, ' ');
-    // A form feed that begins a piece ends the document, markers or not.
-    if (!ch.empty() && ch[0] == kSautPage) {
-      *arret = Arret::kSautPage;
-      return false;
-    }
-    return true;
-  };
-
-  Arret arret = Arret::kFinEntree;
   // Search: the first piece of each line, up to the event's opening marker.
-  while (morceau(&arret)) {
+  Arret arret = PiecesJusqua(&ch, [this](const CHAINE& piece) {
     SAUTER_LIGNE();
-    if (STARTSWITH(ch, "BEGIN:VEVENT")) {
-      arret = Arret::kMarque;
-      break;
-    }
-  }
+    return STARTSWITH(piece, "BEGIN:VEVENT");
+  });
   if (arret == Arret::kMarque) {
     trace_->REPORT("VEVENT detecte");
     capture_.Ajouter(ch);
     ECRIRE_FIN_LIGNE();
     // Copy: whole lines, up to and including the event's closing marker.
-    arret = Arret::kFinEntree;
-    while (morceau(&arret)) {
-      capture_.Ajouter(ch);
+    arret = PiecesJusqua(&ch, [this](const CHAINE& piece) {
+      capture_.Ajouter(piece);
       ECRIRE_FIN_LIGNE();
-      if (STARTSWITH(ch, "END:VEVENT")) {
-        arret = Arret::kMarque;
-        break;
-      }
-    }
+      return STARTSWITH(piece, "END:VEVENT");
+    });
   }
   if (arret == Arret::kMarque) {
     // Skip: every piece, wherever it stands, up to the calendar's end.
-    arret = Arret::kFinEntree;
-    while (morceau(&arret)) {
-      if (STARTSWITH(ch, "END:VCALENDAR")) break;
-    }
+    arret =
+        PiecesJusqua(&ch, [](const CHAINE& piece) { return STARTSWITH(piece, "END:VCALENDAR"); });
   }
   trace_->REPORT("fin iCal");
   if (arret == Arret::kSautPage) FinParSautDePage();

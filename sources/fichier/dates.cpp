@@ -1,5 +1,6 @@
 // The start and end date lists, and the recurrence they show.
 #include <algorithm>
+#include <cstring>
 
 #include "vellumcast.h"
 
@@ -13,7 +14,9 @@ struct DateLue {
   // A time part longer than "hh:mm:ss" is written as read.
   static constexpr size_t kTempsJuge = 9;
 
-  CHAINE jour, mois, annee, temps;
+  // The day, the month and the year, in the order they are read.
+  CHAINE champs[3];
+  CHAINE temps;
   char brut[kTempsJuge];
   size_t n_brut = 0;
 
@@ -26,9 +29,7 @@ struct DateLue {
     return n_brut == kTempsJuge ? std::string_view() : std::string_view(brut, n_brut);
   }
   void Vider() {
-    jour.Vider();
-    mois.Vider();
-    annee.Vider();
+    for (CHAINE& c : champs) c.Vider();
     temps.Vider();
     n_brut = 0;
   }
@@ -38,17 +39,19 @@ struct DateLue {
 class Ecriture {
  public:
   void Ajouter(std::string_view s) {
-    char* p = fin_;
-    for (char c : s) *p++ = c;
-    fin_ = p;
+    std::memcpy(fin_, s.data(), s.size());
+    fin_ += s.size();
   }
   // A field of one digit gets the zero before it.
   void SurDeux(std::string_view champ) {
     if (champ.size() == 1 && ISAFIGURE(champ[0])) *fin_++ = '0';
     Ajouter(champ);
   }
-  std::string_view Texte() const {
-    return std::string_view(octets_, std::min<size_t>(fin_ - octets_, LONG_MAX_CHAINE));
+  // The text cut to 255 characters, and a line feed.
+  std::string_view Ligne() {
+    size_t n = std::min<size_t>(static_cast<size_t>(fin_ - octets_), LONG_MAX_CHAINE);
+    octets_[n] = '\n';
+    return std::string_view(octets_, n + 1);
   }
 
  private:
@@ -82,9 +85,9 @@ bool HeureReguliere(std::string_view temps, std::string_view (&champs)[3], size_
 // "00" when it has none; otherwise as read less its colons.
 void EcrireDate(const DateLue& d, Tampon* liste) {
   Ecriture date;
-  date.Ajouter(d.annee);
-  date.SurDeux(d.mois);
-  date.SurDeux(d.jour);
+  date.Ajouter(d.champs[2]);
+  date.SurDeux(d.champs[1]);
+  date.SurDeux(d.champs[0]);
   date.Ajouter("T");
   std::string_view champs[3];
   size_t n = 0;
@@ -94,8 +97,7 @@ void EcrireDate(const DateLue& d, Tampon* liste) {
   } else {
     date.Ajouter(d.temps);
   }
-  liste->Ajouter(date.Texte());
-  liste->Ajouter('\n');
+  liste->Ajouter(date.Ligne());
 }
 
 // Reads a date list a character at a time: blanks before a date, then its
@@ -106,46 +108,47 @@ class LectureListe {
  public:
   LectureListe(Tampon* liste, bool* recurrent) : liste_(liste), recurrent_(recurrent) {}
 
-  void Caractere(char c) {
-    switch (etape_) {
-      case Etape::kBlancs:
-        if (c == ' ') return;
-        d_.Vider();
-        d_.jour.Ajouter(c);
-        etape_ = Etape::kJour;
-        return;
-      case Etape::kJour:
-        Champ(c, '/', &d_.jour, Etape::kDebutMois);
-        return;
-      case Etape::kDebutMois:
-        d_.mois.Ajouter(c);
-        etape_ = Etape::kMois;
-        return;
-      case Etape::kMois:
-        Champ(c, '/', &d_.mois, Etape::kDebutAnnee);
-        return;
-      case Etape::kDebutAnnee:
-        d_.annee.Ajouter(c);
-        etape_ = Etape::kAnnee;
-        return;
-      case Etape::kAnnee:
-        Champ(c, ' ', &d_.annee, Etape::kDebutTemps);
-        return;
-      case Etape::kDebutTemps:
-        d_.AjouterTemps(c);
-        etape_ = Etape::kTemps;
-        return;
-      case Etape::kTemps:
-        if (c != ',' && c != ' ') {
+  void Lire(std::string_view s) {
+    Etape e = etape_;
+    for (char c : s) {
+      switch (e) {
+        case Etape::kBlancs:
+          if (c == ' ') break;
+          d_.Vider();
+          champ_ = 0;
+          d_.champs[0].Ajouter(c);
+          e = Etape::kChamp;
+          break;
+        case Etape::kDebutChamp:
+          d_.champs[champ_].Ajouter(c);
+          e = Etape::kChamp;
+          break;
+        case Etape::kChamp:
+          if (c != kSeparateurs[champ_]) {
+            d_.champs[champ_].Ajouter(c);
+          } else if (++champ_ < 3) {
+            e = Etape::kDebutChamp;
+          } else {
+            e = Etape::kDebutTemps;
+          }
+          break;
+        case Etape::kDebutTemps:
           d_.AjouterTemps(c);
-          return;
-        }
-        // Only a comma after a time part marks the document as recurring.
-        if (c == ',') *recurrent_ = true;
-        EcrireDate(d_, liste_);
-        etape_ = Etape::kBlancs;
-        return;
+          e = Etape::kTemps;
+          break;
+        case Etape::kTemps:
+          if (c != ',' && c != ' ') {
+            d_.AjouterTemps(c);
+            break;
+          }
+          // Only a comma after a time part marks the document as recurring.
+          if (c == ',') *recurrent_ = true;
+          EcrireDate(d_, liste_);
+          e = Etape::kBlancs;
+          break;
+      }
     }
+    etape_ = e;
   }
 
   // The line or the input has ended: a date whose time part had begun is
@@ -155,19 +158,14 @@ class LectureListe {
   }
 
  private:
-  enum class Etape { kBlancs, kJour, kDebutMois, kMois, kDebutAnnee, kAnnee, kDebutTemps, kTemps };
-
-  void Champ(char c, char separateur, CHAINE* champ, Etape suivante) {
-    if (c == separateur) {
-      etape_ = suivante;
-    } else {
-      champ->Ajouter(c);
-    }
-  }
+  enum class Etape { kBlancs, kDebutChamp, kChamp, kDebutTemps, kTemps };
+  // What ends the day, the month and the year.
+  static constexpr char kSeparateurs[3] = {'/', '/', ' '};
 
   Tampon* liste_;
   bool* recurrent_;
   Etape etape_ = Etape::kBlancs;
+  size_t champ_ = 0;  // the field being read
   DateLue d_;
 };
 
@@ -181,7 +179,7 @@ void Conversion::RECUPERER_DATES(int i) {
   liste->Vider();
   LectureListe lecture(liste, &etat_.RDV_RECURRENT);
   int fin = source_->Jusqua<'\n', kFinEntree>([&lecture](std::string_view s) {
-    for (char c : s) lecture.Caractere(c);
+    lecture.Lire(s);
     return s.size();
   });
   lecture.Finir();

@@ -26,7 +26,7 @@ void Source::PasserBlancs() {
 
 void Source::SauterLigne() {
   if (END_OF_LINE) return;
-  if (Jusqua<'\n', kFinEntree>([](std::string_view r) { return r.size(); }) == '\n') NEXTCAR();
+  if (Passer<'\n', kFinEntree>() == '\n') NEXTCAR();
 }
 
 Statut RepertoireCourant::CreerSansLien(const std::string& nom, Erreurs* erreurs,

@@ -63,6 +63,19 @@ class Source {
     }
   }
 
+  // Skips the bytes up to the first of `Arrets`; returns it, not taken, or
+  // kEpuisee. What is skipped is read by nobody, carriage returns included.
+  template <char... Arrets>
+  int Passer() {
+    for (;;) {
+      std::string_view d = Suite();
+      if (d.empty()) return kEpuisee;
+      size_t n = SansAucun<Arrets...>(d);
+      if (n > 0) Prendre(n);
+      if (n < d.size()) return static_cast<unsigned char>(d[n]);
+    }
+  }
+
   // The next character: a line feed delivered as a blank with END_OF_LINE
   // set, code 26 once nothing is left.
   char NEXTCAR() {

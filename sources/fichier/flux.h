@@ -14,7 +14,7 @@ namespace vellumcast {
 // Reads bytes through a large buffer, so that taking one byte costs no system call.
 class Lecteur {
  public:
-  static constexpr size_t kTailleTampon = 1 << 16;
+  static constexpr size_t kTailleTampon = 1 << 18;
 
   // Reads descriptor `fd`, named `nom` in error reports; closes it when `proprietaire`.
   Lecteur(Erreurs* erreurs, std::string nom, int fd, bool proprietaire);
@@ -63,7 +63,7 @@ class Lecteur {
 // failure is reported to the run's errors; every later write is dropped.
 class Ecrivain {
  public:
-  static constexpr size_t kTailleTampon = 1 << 16;
+  static constexpr size_t kTailleTampon = 1 << 18;
 
   Ecrivain(Erreurs* erreurs, std::string nom, int fd, bool proprietaire);
   // Appends to `*cible`.

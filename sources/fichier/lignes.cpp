@@ -8,81 +8,68 @@
 
 namespace vellumcast {
 
-namespace {
-
-constexpr int kLongueurMaxLigne = LONG_MAX_CHAINE - 1;
-
-// What an item line hands its value to.
-enum class Item {
-  kAucun,
-  kSujet,
-  kLieu,
-  kCorpsProche,
-  kDescription,
-  kAcces,
-  kRecurrence,
-  kDebuts,
-  kFins,
-  kUid,
-  kIcal,
-};
-
-// One row of the dispatch: the item names it answers to, their colon included.
+// One row of the dispatch: the item names it answers to, their colon
+// included, and what it does with the rest of the line.
 struct Rangee {
   std::string_view nom;
   std::string_view autre_nom;  // empty when the item has one name
-  Item item;
+  void (*action)(Conversion&);
 };
+
+namespace {
+
+constexpr int kLongueurMaxLigne = LONG_MAX_CHAINE - 1;
+constexpr std::string_view kLigneVide = " ";
+
+// Whether `ligne` begins with the item name `nom`. Every name ends with its
+// colon: that byte is compared first, as it tells most other names apart.
+bool Commence(std::string_view ligne, std::string_view nom) {
+  return !nom.empty() && ligne.size() >= nom.size() && ligne[nom.size() - 1] == ':' &&
+         STARTSWITH(ligne, nom);
+}
+
+}  // namespace
 
 // The rows in the order they are tried; the first whose name begins the line
 // is carried out. The empty line is the one row tested for equality, and only
 // once "$UpdatedBy:" or "$Revisions:" has announced the body.
-constexpr std::string_view kLigneVide = " ";
-constexpr std::array<Rangee, 10> kRangees = {{
-    {"Subject:", "", Item::kSujet},
-    {"Location:", "", Item::kLieu},
-    {"$UpdatedBy:", "$Revisions:", Item::kCorpsProche},
-    {kLigneVide, "", Item::kDescription},
-    {"$PublicAccess:", "", Item::kAcces},
-    {"CalendarDateTime:", "", Item::kRecurrence},
-    {"STARTDATETIME:", "", Item::kDebuts},
-    {"EndDateTime:", "", Item::kFins},
-    {"ApptUNID:", "", Item::kUid},
-    {"$ICAL_ORIG_STREAM:", "", Item::kIcal},
-}};
-
-// For each first byte of a line, the rows whose names begin with it: most
-// lines are items no row takes, and their first byte rules out every row.
-struct Index {
-  std::array<uint16_t, 256> rangees{};
-  constexpr Index() {
-    for (size_t r = 0; r < kRangees.size(); ++r) {
+const Rangee* Conversion::Reconnaitre(std::string_view ligne) const {
+  static constexpr Rangee kRangees[] = {
+      {"Subject:", "", [](Conversion& c) { c.ECRIRE_LIGNE_RDV("SUMMARY:"); }},
+      {"Location:", "", [](Conversion& c) { c.ECRIRE_LIGNE_RDV("LOCATION:"); }},
+      {"$UpdatedBy:", "$Revisions:", [](Conversion& c) { c.etat_.RDV_PRESQUE_FINI = true; }},
+      {kLigneVide, "", [](Conversion& c) { c.ECRIRE_DESCRIPTION(); }},
+      {"$PublicAccess:", "", [](Conversion& c) { c.ECRIRE_ACCES(); }},
+      {"CalendarDateTime:", "", [](Conversion& c) { c.CHERCHER_RECURRENCE(); }},
+      {"STARTDATETIME:", "", [](Conversion& c) { c.RECUPERER_DATES(0); }},
+      {"EndDateTime:", "", [](Conversion& c) { c.RECUPERER_DATES(1); }},
+      {"ApptUNID:", "", [](Conversion& c) { c.RECUPERER_UID(); }},
+      {"$ICAL_ORIG_STREAM:", "", [](Conversion& c) { c.RECUPERER_ICAL(); }},
+  };
+  static_assert(std::size(kRangees) == 10);
+  // For each first byte of a line, the rows whose names begin with it: most
+  // lines are items no row takes, and their first byte rules out every row.
+  static constexpr auto kIndex = [] {
+    std::array<uint16_t, 256> index{};
+    for (size_t r = 0; r < std::size(kRangees); ++r) {
       for (std::string_view nom : {kRangees[r].nom, kRangees[r].autre_nom}) {
-        if (!nom.empty()) rangees[static_cast<unsigned char>(nom[0])] |= 1u << r;
+        if (!nom.empty()) index[static_cast<unsigned char>(nom[0])] |= 1u << r;
       }
     }
-  }
-};
-constexpr Index kIndex;
+    return index;
+  }();
 
-// The item of the first row that takes `ligne`.
-Item Reconnaitre(std::string_view ligne, bool corps_proche) {
-  if (ligne.empty()) return Item::kAucun;
-  for (unsigned r = kIndex.rangees[static_cast<unsigned char>(ligne[0])]; r != 0; r &= r - 1) {
+  if (ligne.empty()) return nullptr;
+  for (unsigned r = kIndex[static_cast<unsigned char>(ligne[0])]; r != 0; r &= r - 1) {
     const Rangee& rangee = kRangees[static_cast<size_t>(__builtin_ctz(r))];
-    if (rangee.item == Item::kDescription) {
-      if (corps_proche && ligne == kLigneVide) return rangee.item;
-      continue;
-    }
-    if (STARTSWITH(ligne, rangee.nom) ||
-        (!rangee.autre_nom.empty() && STARTSWITH(ligne, rangee.autre_nom))) {
-      return rangee.item;
+    if (rangee.nom == kLigneVide) {
+      if (etat_.RDV_PRESQUE_FINI && ligne == kLigneVide) return &rangee;
+    } else if (Commence(ligne, rangee.nom) || Commence(ligne, rangee.autre_nom)) {
+      return &rangee;
     }
   }
-  return Item::kAucun;
+  return nullptr;
 }
-
-}  // namespace
 
 void Conversion::LIRE_DEBUT_LIGNE(CHAINE* seq, char deca) {
   // The two terminators the system uses, each with a scan of its own.
@@ -118,40 +105,7 @@ void Conversion::LireDebutLigne(CHAINE* seq) {
 }
 
 void Conversion::TRAITER_LIGNE(const CHAINE& ligne) {
-  switch (Reconnaitre(ligne, etat_.RDV_PRESQUE_FINI)) {
-    case Item::kSujet:
-      ECRIRE_LIGNE_RDV("SUMMARY:");
-      break;
-    case Item::kLieu:
-      ECRIRE_LIGNE_RDV("LOCATION:");
-      break;
-    case Item::kCorpsProche:
-      etat_.RDV_PRESQUE_FINI = true;
-      break;
-    case Item::kDescription:
-      ECRIRE_DESCRIPTION();
-      break;
-    case Item::kAcces:
-      ECRIRE_ACCES();
-      break;
-    case Item::kRecurrence:
-      CHERCHER_RECURRENCE();
-      break;
-    case Item::kDebuts:
-      RECUPERER_DATES(0);
-      break;
-    case Item::kFins:
-      RECUPERER_DATES(1);
-      break;
-    case Item::kUid:
-      RECUPERER_UID();
-      break;
-    case Item::kIcal:
-      RECUPERER_ICAL();
-      break;
-    case Item::kAucun:
-      break;
-  }
+  if (const Rangee* rangee = Reconnaitre(ligne)) rangee->action(*this);
   SAUTER_LIGNE();
 }
 

@@ -2,6 +2,7 @@
 // way into the result.
 #pragma once
 
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 

@@ -16,6 +16,8 @@
 
 namespace vellumcast {
 
+struct Rangee;
+
 constexpr char kEsc = 27;       // CAR_DEJA_LU when no character is kept back
 constexpr char kSautPage = 12;  // the form feed that ends a document
 
@@ -92,6 +94,8 @@ class Conversion {
   void LireDebutLigne(CHAINE* seq);
   void SAUTER_LIGNE() { source_->SauterLigne(); }
   void TRAITER_LIGNE(const CHAINE& ligne);
+  // The row of the dispatch table that takes `ligne`, or null.
+  const Rangee* Reconnaitre(std::string_view ligne) const;
 
   // Text items, kept in the event buffer in UTF-8 as the result receives them (textes.cpp).
   void PUT_RDV(std::string_view ch);
@@ -112,6 +116,12 @@ class Conversion {
   // The capture of an embedded calendar's first event (capture.cpp).
   void RECUPERER_ICAL();
   void ECRIRE_FIN_LIGNE();
+  // How a loop over the pieces of the capture ended.
+  enum class Arret { kMarque, kFinEntree, kSautPage };
+  // Reads pieces until `marque` holds for one, the input ends or a piece
+  // begins with a form feed.
+  template <typename Marque>
+  Arret PiecesJusqua(CHAINE* ch, Marque&& marque);
 
   // The emission of a finished document and the event writer (emission.cpp).
   void Emettre();
