@@ -17,7 +17,8 @@ struct DateLue {
   // The day, the month and the year, in the order they are read.
   CHAINE champs[3];
   CHAINE temps;
-  char brut[kTempsJuge];
+  // Room for a copy of eight bytes of a time field.
+  char brut[kTempsJuge + 8];
   size_t n_brut = 0;
 
   void AjouterTemps(char c) {
@@ -38,8 +39,15 @@ struct DateLue {
 // The converted date-time, built in full, then cut to a text's 255 characters.
 class Ecriture {
  public:
+  // `s` may be read eight bytes long, whatever its length.
   void Ajouter(std::string_view s) {
-    std::memcpy(fin_, s.data(), s.size());
+    // Fields are short: eight bytes are copied at once, and what passes the
+    // field is written over.
+    if (s.size() <= 8) {
+      std::memcpy(fin_, s.data(), 8);
+    } else {
+      std::memcpy(fin_, s.data(), s.size());
+    }
     fin_ += s.size();
   }
   // A field of one digit gets the zero before it.
@@ -47,6 +55,7 @@ class Ecriture {
     if (champ.size() == 1 && ISAFIGURE(champ[0])) *fin_++ = '0';
     Ajouter(champ);
   }
+  void Ajouter(char c) { *fin_++ = c; }
   // The text cut to 255 characters, and a line feed.
   std::string_view Ligne() {
     size_t n = std::min<size_t>(static_cast<size_t>(fin_ - octets_), LONG_MAX_CHAINE);
@@ -55,9 +64,9 @@ class Ecriture {
   }
 
  private:
-  // Three fields and a time part of 255 characters each, two zeros, the "T"
-  // and the seconds.
-  char octets_[4 * LONG_MAX_CHAINE + 8];
+  // Three fields and a time part of 255 characters each, two zeros, the "T",
+  // the seconds and room for a copy of eight bytes.
+  char octets_[4 * LONG_MAX_CHAINE + 16];
   char* fin_ = octets_;
 };
 
@@ -88,12 +97,15 @@ void EcrireDate(const DateLue& d, Tampon* liste) {
   date.Ajouter(d.champs[2]);
   date.SurDeux(d.champs[1]);
   date.SurDeux(d.champs[0]);
-  date.Ajouter("T");
+  date.Ajouter('T');
   std::string_view champs[3];
   size_t n = 0;
   if (HeureReguliere(d.TempsBrut(), champs, &n)) {
     for (size_t k = 0; k < n; ++k) date.SurDeux(champs[k]);
-    if (n == 2) date.Ajouter("00");
+    if (n == 2) {
+      date.Ajouter('0');
+      date.Ajouter('0');
+    }
   } else {
     date.Ajouter(d.temps);
   }

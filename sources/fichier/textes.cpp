@@ -56,9 +56,9 @@ class LigneValeur {
   }
 
  private:
-  // Adds the characters of `octets`, none of them escaped: converted to
-  // UTF-8 a piece at a time, where each character is its lead byte and the
-  // continuation bytes after it.
+  // Adds the characters of `octets`, none of them escaped, converted to
+  // UTF-8 a piece at a time. The characters that fit before the next fold
+  // go in at once; the one after them opens the next line.
   void Texte(std::string_view octets) {
     char utf8[PlaceUtf8(kMorceau) + kMaxOctetsCaractere];
     while (!octets.empty()) {
@@ -66,12 +66,29 @@ class LigneValeur {
       octets.remove_prefix(morceau.size());
       const char* fin = VersUtf8(morceau, utf8);
       for (const char* p = utf8; p < fin;) {
-        const char* q = p + 1;
-        while (q < fin && (static_cast<unsigned char>(*q) & 0xC0) == 0x80) ++q;
-        Caractere(std::string_view(p, static_cast<size_t>(q - p)), 1);
-        p = q;
+        const char* q = p;
+        for (; q < fin && compteur_ < kPli - 1; ++compteur_) q = Apres(q, fin);
+        Garder(std::string_view(p, static_cast<size_t>(q - p)));
+        if (q == fin) break;
+        p = Apres(q, fin);
+        Caractere(std::string_view(q, static_cast<size_t>(p - q)), 1);
       }
     }
+  }
+
+  // The end of the UTF-8 character at `p`: its lead byte and the
+  // continuation bytes after it.
+  static const char* Apres(const char* p, const char* fin) {
+    ++p;
+    while (p < fin && (static_cast<unsigned char>(*p) & 0xC0) == 0x80) ++p;
+    return p;
+  }
+
+  // Keeps bytes of the line, which goes to the buffer a piece at a time.
+  void Garder(std::string_view u) {
+    std::memcpy(texte_ + n_, u.data(), u.size());
+    n_ += u.size();
+    if (n_ >= kMorceau) Vider();
   }
 
   // One character, `u` in UTF-8, counting `poids`: one, or two for an escaped
@@ -88,7 +105,6 @@ class LigneValeur {
     }
     std::memcpy(p, u.data(), kMaxOctetsCaractere);
     n_ = static_cast<size_t>(p + u.size() - texte_);
-    // A value of any length goes to the buffer a piece at a time.
     if (n_ >= kMorceau) Vider();
   }
 
@@ -100,9 +116,9 @@ class LigneValeur {
   static constexpr size_t kMorceau = 1024;
   Tampon* rdv_;
   int compteur_;
-  // The line not yet in the buffer: room past kMorceau for a fold, a
-  // character and the closing line feed.
-  char texte_[kMorceau + 3 + kMaxOctetsCaractere];
+  // The line not yet in the buffer: room past kMorceau for the characters
+  // before a fold, a fold, a character and the closing line feed.
+  char texte_[kMorceau + kMaxOctetsCaractere * kPli + 4];
   size_t n_ = 0;
 };
 
