@@ -6,7 +6,7 @@
 # Not a test: it says whether a change altered what the program does.
 #
 #   bench/comparer.sh OLD NEW [--count N] [--seed S] [--keep DIR] [--varier PATH]
-#                     [--jobs J] [-- EXTRA_ARGS...]
+#                     [--jobs J] [--ignore-stderr] [-- EXTRA_ARGS...]
 #
 # OLD and NEW are the two programs. --count exports (default 2000) are written
 # by vellumcast_varier from --seed (default 1) and the repository's sample
@@ -18,6 +18,8 @@
 # prompt, and one in fifty is named as a file the program writes itself.
 # --keep DIR copies each differing export and both runs' outputs into DIR.
 # --jobs: cases run side by side (default: the number of processors).
+# --ignore-stderr leaves standard error out of the comparison, for a change
+# that adds messages there and nowhere else.
 # Exit status: 0 without differences, 1 with, 2 for a usage error.
 set -euo pipefail
 
@@ -25,7 +27,7 @@ racine=$(cd "$(dirname "$0")/.." && pwd)
 
 usage() {
   echo "usage: bench/comparer.sh OLD NEW [--count N] [--seed S] [--keep DIR] [--varier PATH]" >&2
-  echo "                         [--jobs J] [-- EXTRA_ARGS...]" >&2
+  echo "                         [--jobs J] [--ignore-stderr] [-- EXTRA_ARGS...]" >&2
   exit 2
 }
 
@@ -34,6 +36,7 @@ graine=1
 garder=
 varier=
 jobs=$(nproc)
+sans_erreur=
 programmes=()
 extra=()
 while (($#)); do
@@ -49,6 +52,7 @@ while (($#)); do
       esac
       shift 2
       ;;
+    --ignore-stderr) sans_erreur=1; shift ;;
     --) shift; extra=("$@"); break ;;
     -*) usage ;;
     *) programmes+=("$1"); shift ;;
@@ -137,6 +141,7 @@ comparer_cas() {
     mv "$c/run" "$c/$cote/dossier"
     [[ $cote == nouveau ]] || mkdir "$c/run"
   done
+  [[ -z $sans_erreur ]] || : >"$c/ancien/erreur" >"$c/nouveau/erreur"
   if diff -rq --no-dereference "$c/ancien" "$c/nouveau" >"$c/diff" 2>&1; then
     rm -rf "$c"
     return 0
@@ -158,7 +163,7 @@ comparer_cas() {
   [[ $facon_cas == nom || $facon_cas == entree ]] || comment="named $fichier"
   echo "$nom ($comment): $quoi" >"$tmp/ecarts/$nom"
 }
-export tmp ancien nouveau
+export tmp ancien nouveau sans_erreur
 export -f facon comparer_cas
 
 # shellcheck disable=SC2016  # expanded by the bash that xargs starts

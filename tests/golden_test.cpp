@@ -13,7 +13,9 @@
 //   attendu.stdout   standard output;
 //   attendu.statut   the exit status (0 when absent);
 //   attendu.argument the program's argument;
-//   attendu.effaces  the copied files the run erases, one a line.
+//   attendu.effaces  the copied files the run erases, one a line;
+//   attendu.stderr   standard error; when absent, the run is quiet (-q) and
+//                    standard error must stay empty.
 // A file without its "attendu.*" must be absent after the run, or unchanged
 // when the case put it there.
 #include <gtest/gtest.h>
@@ -113,12 +115,18 @@ TEST_P(GoldenTest, EveryFileOutputAndStatusAsWritten) {
     attendus["Vellumcast.log"] = LireFichier(cas / "attendu.log");
   if (fs::exists(cas / "attendu.ical")) attendus["~ical.tmp"] = LireFichier(cas / "attendu.ical");
   sortie = LireFichier(cas / "attendu.stdout");
+  std::string erreur;
+  std::vector<std::string> argv = {VELLUMCAST_BINAIRE, "-q", argument};
+  if (fs::exists(cas / "attendu.stderr")) {
+    erreur = LireFichier(cas / "attendu.stderr");
+    argv.erase(argv.begin() + 1);
+  }
 
-  Execution r = Executer({VELLUMCAST_BINAIRE, argument}, dossier.chemin());
+  Execution r = Executer(argv, dossier.chemin());
   ASSERT_TRUE(r.fini) << "the run did not end";
   EXPECT_EQ(r.code(), statut);
   EXPECT_EQ(Visible(r.sortie), Visible(sortie));
-  EXPECT_EQ(r.erreur, "");
+  EXPECT_EQ(r.erreur, erreur);
 
   std::vector<std::string> noms_attendus;
   for (const auto& [nom, contenu] : attendus) noms_attendus.push_back(nom);

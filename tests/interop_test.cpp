@@ -173,12 +173,34 @@ void ComparerTextes(const char* nom, const std::vector<TexteAttendu>& attendus,
   }
 }
 
-// Everything libical reads back from the conversion of `entree` against `attendus`.
-void VerifierLecture(const std::string& entree, const std::vector<EvenementAttendu>& attendus,
-                     int32_t annee_limite) {
+// Whether every line of `texte` is whole UTF-8: no fold splits a character.
+bool LignesUtf8(std::string_view texte) {
+  size_t reste = 0;  // continuation bytes the current character still needs
+  for (char c : texte) {
+    auto u = static_cast<unsigned char>(c);
+    if (reste > 0) {
+      if ((u & 0xC0) != 0x80) return false;
+      --reste;
+    } else if (u >= 0x80) {
+      if (u < 0xC2 || u > 0xF4) return false;
+      reste = u >= 0xF0 ? 3 : u >= 0xE0 ? 2 : 1;
+    }
+    if (c == '\n' && reste > 0) return false;
+  }
+  return reste == 0;
+}
+
+Options Limite(int32_t annee_limite) {
   Options options;
   options.annee_limite = annee_limite;
+  return options;
+}
+
+// Everything libical reads back from the conversion of `entree` against `attendus`.
+void VerifierLecture(const std::string& entree, const std::vector<EvenementAttendu>& attendus,
+                     const Options& options) {
   const Produit p = Convertir(entree, options);
+  EXPECT_TRUE(LignesUtf8(p.ics)) << "a line of the result is not whole UTF-8";
   EXPECT_FALSE(p.echec) << p.erreur;
   const std::string& ics = p.ics;
   Lecture l = LireAvecLibical(ics);
@@ -227,7 +249,7 @@ TEST(InteropTest, SampleAgendaReadsBackAsWritten) {
     std::vector<EvenementAttendu> attendus = LireAttendus(agenda, limite, &incertitude);
     ASSERT_EQ(incertitude, "");
     ASSERT_FALSE(attendus.empty());
-    VerifierLecture(agenda, attendus, limite);
+    VerifierLecture(agenda, attendus, Limite(limite));
   }
 }
 
@@ -236,7 +258,7 @@ TEST(InteropTest, GeneratedExportReadsBackAsGenerated) {
     for (int32_t limite : {kAnneeLimite, int32_t{2016}}) {
       ExportGenere g = GenererExport(graine, 300, limite);
       ASSERT_GT(g.attendus.size(), 100u);
-      VerifierLecture(g.texte, g.attendus, limite);
+      VerifierLecture(g.texte, g.attendus, Limite(limite));
     }
   }
 }
@@ -262,10 +284,12 @@ TEST(InteropTest, ExpectationsFromTheTextAgreeWithTheGenerator) {
   }
 }
 
-// One document per text, each given its own identifier and a 2009 date.
+// One document per text, each given its own identifier and a 2009 date; the
+// subjects read back as `lus`, or as their ISO 8859-1 bytes in UTF-8.
 ExportGenere Documents(const std::vector<std::string>& sujets,
                        const std::vector<std::string>& corps,
-                       const std::vector<std::string>& descriptions) {
+                       const std::vector<std::string>& descriptions,
+                       const std::vector<std::string>& lus = {}) {
   ExportGenere g;
   for (size_t i = 0; i < sujets.size(); ++i) {
     const std::string uid = "T" + std::to_string(i);
@@ -274,7 +298,7 @@ ExportGenere Documents(const std::vector<std::string>& sujets,
     EvenementAttendu e;
     e.uid = uid + "-" + std::to_string(i + 1);
     e.debut = "20090201T100000";
-    e.resumes = {TexteAttendu{true, Utf8DeLatin1(sujets[i])}};
+    e.resumes = {TexteAttendu{true, lus.empty() ? Utf8DeLatin1(sujets[i]) : lus[i]}};
     e.lieux = e.resumes;
     e.descriptions = {TexteAttendu{true, descriptions[i]}};
     g.attendus.push_back(e);
@@ -297,7 +321,7 @@ TEST(InteropTest, EscapedAndAccentedCharactersAroundTheFoldReadBack) {
     }
   }
   ExportGenere g = Documents(sujets, corps, descriptions);
-  VerifierLecture(g.texte, g.attendus, kAnneeLimite);
+  VerifierLecture(g.texte, g.attendus, Limite(kAnneeLimite));
 }
 
 TEST(InteropTest, BodiesReadBackAsTheirLines) {
@@ -322,7 +346,62 @@ TEST(InteropTest, BodiesReadBackAsTheirLines) {
   }
   // The last case has no form feed: it must end the export.
   ExportGenere g = Documents(sujets, corps, descriptions);
-  VerifierLecture(g.texte, g.attendus, kAnneeLimite);
+  VerifierLecture(g.texte, g.attendus, Limite(kAnneeLimite));
+}
+
+// Each character of a set in subjects, locations and bodies, at every place
+// around the fold, and where it falls across it: read back as written.
+void VerifierJeu(Jeu jeu, const std::vector<std::pair<std::string, std::string>>& caracteres) {
+  std::vector<std::string> sujets, lus, corps, descriptions;
+  for (const auto& [octets, utf8] : caracteres) {
+    for (size_t position = 37; position < 53; ++position) {
+      sujets.push_back(std::string(position, 'a') + octets + octets + "z");
+      lus.push_back(std::string(position, 'a') + utf8 + utf8 + "z");
+      corps.push_back(octets + "x" + octets + "\r\n\f\r\n");
+      descriptions.push_back(utf8 + "x" + utf8 + "\n");
+    }
+  }
+  ExportGenere g = Documents(sujets, corps, descriptions, lus);
+  Options options;
+  options.jeu = jeu;
+  VerifierLecture(g.texte, g.attendus, options);
+}
+
+TEST(InteropTest, Windows1252ReadsBackItsTwentySevenCharacters) {
+  VerifierJeu(Jeu::kWindows1252,
+              {{"\x80", "€"}, {"\x82", "‚"}, {"\x83", "ƒ"}, {"\x84", "„"},       {"\x85", "…"},
+               {"\x86", "†"}, {"\x87", "‡"}, {"\x88", "ˆ"}, {"\x89", "‰"},       {"\x8A", "Š"},
+               {"\x8B", "‹"}, {"\x8C", "Œ"}, {"\x8E", "Ž"}, {"\x91", "‘"},       {"\x92", "’"},
+               {"\x93", "“"}, {"\x94", "”"}, {"\x95", "•"}, {"\x96", "–"},       {"\x97", "—"},
+               {"\x98", "˜"}, {"\x99", "™"}, {"\x9A", "š"}, {"\x9B", "›"},       {"\x9C", "œ"},
+               {"\x9E", "ž"}, {"\x9F", "Ÿ"}, {"\xE9", "é"}, {"\x81", "\xC2\x81"}});
+}
+
+TEST(InteropTest, Utf8ReadsBackAsWrittenWithNoFoldInsideACharacter) {
+  std::vector<std::pair<std::string, std::string>> caracteres;
+  for (const char* c : {"é", "ÿ", "Ω", "λ", "日", "本", "€", "😀", "🎉"})
+    caracteres.push_back({c, c});
+  VerifierJeu(Jeu::kUtf8, caracteres);
+}
+
+TEST(InteropTest, MonthFirstDatesReadBackWithDateOrderMdy) {
+  const std::string texte =
+      "Subject:m\r\nApptUNID:M\r\nSTARTDATETIME:02/13/2009 10:00:00, 12/31/2010 9:30\r\n"
+      "EndDateTime:02/13/2009 11:00:00, 12/31/2010 10:30\r\n$UpdatedBy:me\r\n\r\nb\r\n\f\r\n";
+  std::vector<EvenementAttendu> attendus(2);
+  attendus[0].uid = "M-1";
+  attendus[0].debut = "20090213T100000";
+  attendus[0].fin = "20090213T110000";
+  attendus[1].uid = "M-2";
+  attendus[1].debut = "20101231T093000";
+  attendus[1].fin = "20101231T103000";
+  for (EvenementAttendu& a : attendus) {
+    a.resumes = {TexteAttendu{true, "m"}};
+    a.descriptions = {TexteAttendu{true, "b\n"}};
+  }
+  Options options;
+  options.ordre_dates = OrdreDates::kMoisJour;
+  VerifierLecture(texte, attendus, options);
 }
 
 }  // namespace

@@ -64,6 +64,13 @@ TEST(LigneDeCommandeProgrammeTest, UsageErrorsExit64WithTheMessageOnStandardErro
       {{"--year-limit", "12", "agenda.txt"},
        "vellumcast: option --year-limit needs a year of four digits, not '12'\n"
        "Try 'vellumcast --help'.\n"},
+      {{"--charset=ebcdic", "agenda.txt"},
+       "vellumcast: unknown character set 'ebcdic' (iso-8859-1, windows-1252 or utf-8)\n"
+       "Try 'vellumcast --help'.\n"},
+      {{"--date-order", "ymd", "agenda.txt"},
+       "vellumcast: option --date-order needs dmy or mdy, not 'ymd'\nTry 'vellumcast --help'.\n"},
+      {{"--charset"},
+       "vellumcast: option --charset needs a character set\nTry 'vellumcast --help'.\n"},
   };
   for (const Cas& c : cas) {
     Temporaire d;
@@ -180,7 +187,9 @@ TEST(LigneDeCommandeProgrammeTest, FileNamedLikeAnOptionStaysReachable) {
     d.Poser("--help", Document("OLD", "01/02/2009 10:00:00", "01/02/2009 11:00:00"));
     Execution e = Lancer(d, args);
     EXPECT_EQ(e.code(), 0) << args[0];
-    EXPECT_EQ(e.erreur, "");
+    EXPECT_EQ(e.erreur,
+              "vellumcast: --help.ics: 1 event written from 1 document read, 0 repeats of "
+              "recurring documents converted once\n");
     EXPECT_EQ(Evenements(d.Lire("--help.ics")),
               Bloc("OLD", 1, "20090201T100000", "20090201T110000") + "END:VCALENDAR\r\n");
   }
@@ -205,6 +214,49 @@ TEST(LigneDeCommandeProgrammeTest, OptionsWithoutNameOpenTheDialogue) {
             Bloc("OLD", 1, "20090201T100000", "20090201T110000") +
                 Bloc("MID", 2, "20150615T093000", "20150615T103000") +
                 Bloc("NEW", 3, "20300101T080000", "20300101T090000") + "END:VCALENDAR\r\n");
+}
+
+// A subject in UTF-8 and a month-first date, under each way of reading them.
+TEST(LigneDeCommandeProgrammeTest, CharsetDateOrderAndQuietChangeWhatTheyName) {
+  const std::string kExport =
+      "Subject:Caf\xC3\xA9\r\nSTARTDATETIME:02/13/2009 10:00:00\r\n"
+      "ApptUNID:U\r\n$UpdatedBy:me\r\n\r\nnotes\r\n\f\r\n";
+  const std::string kPremiere =
+      "vellumcast: agenda.ics: 1 event written from 1 document read, 0 repeats of recurring "
+      "documents converted once\n";
+  struct Cas {
+    std::vector<std::string> options;
+    const char* sujet;
+    const char* debut;
+    std::string erreur;
+  } cas[] = {
+      {{},
+       "Caf\xC3\x83\xC2\xA9",
+       "20091302T100000",
+       kPremiere +
+           "vellumcast: note: 1 date written that is not a calendar date-time (line 2); calendar "
+           "programs reject or move them; months above 12 suggest month-first dates: try "
+           "--date-order mdy\n"
+           "vellumcast: note: 1 character above 0x7F, all valid UTF-8, read as single bytes "
+           "(line 1); if the export is UTF-8, try --charset utf-8\n"},
+      {{"--charset=UTF8", "--date-order", "mdy"}, "Caf\xC3\xA9", "20090213T100000", kPremiere},
+      {{"-q", "--charset", "latin-1"}, "Caf\xC3\x83\xC2\xA9", "20091302T100000", ""},
+  };
+  for (const Cas& c : cas) {
+    Temporaire d;
+    d.Poser("agenda.txt", kExport);
+    std::vector<std::string> args = c.options;
+    args.push_back("agenda.txt");
+    Execution e = Lancer(d, args);
+    EXPECT_EQ(e.code(), 0);
+    EXPECT_EQ(e.erreur, c.erreur);
+    EXPECT_EQ(Evenements(d.Lire("agenda.ics")),
+              "BEGIN:VEVENT\r\nUID:U-1\r\nCREATED:20091101T100000Z\r\nSUMMARY:" +
+                  std::string(c.sujet) + "\nDESCRIPTION:notes\\n\n \nDTSTAMP:" + c.debut +
+                  "Z\r\nDTSTART;TZID=France:" + c.debut +
+                  "\r\nSTATUS:CONFIRMED\r\nCATEGORIES:MEETING\r\nTRANSP:OPAQUE\r\n"
+                  "END:VEVENT\r\nEND:VCALENDAR\r\n");
+  }
 }
 
 TEST(AnneeLimiteTest, StartYearAtTheLimitIsLeftOutAndTheYearBeforeKept) {

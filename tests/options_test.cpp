@@ -19,7 +19,7 @@ TEST(LigneDeCommandeTest, NoArgumentAsksOnTheConsoleWithTheDefaultLimit) {
   EXPECT_FALSE(l.aide);
   EXPECT_FALSE(l.version);
   EXPECT_FALSE(l.nom.has_value());
-  EXPECT_EQ(l.annee_limite, 2012);
+  EXPECT_EQ(l.options.annee_limite, 2012);
   EXPECT_EQ(l.erreur, "");
 }
 
@@ -80,7 +80,7 @@ TEST(LigneDeCommandeTest, YearLimitTakesExactlyFourDigits) {
   for (const Cas& c : cas) {
     LigneDeCommande l = Lire({"--year-limit", c.valeur, "a.txt"});
     EXPECT_EQ(l.erreur, "") << c.valeur;
-    EXPECT_EQ(l.annee_limite, c.annee) << c.valeur;
+    EXPECT_EQ(l.options.annee_limite, c.annee) << c.valeur;
     ASSERT_TRUE(l.nom.has_value());
     EXPECT_EQ(*l.nom, "a.txt");
   }
@@ -101,7 +101,7 @@ TEST(LigneDeCommandeTest, YearLimitAsLastArgumentIsAUsageError) {
 
 TEST(LigneDeCommandeTest, UnknownOptionsAreUsageErrors) {
   for (const char* option :
-       {"-h", "-x", "--HELP", "--help=1", "--year-limit=2020", "---", "-v", "--versio"}) {
+       {"-h", "-x", "--HELP", "--help=1", "--year-limitt", "---", "-v", "--versio"}) {
     LigneDeCommande l = Lire({option, "a.txt"});
     EXPECT_EQ(l.erreur, std::string("unknown option '") + option + "'") << option;
   }

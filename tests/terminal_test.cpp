@@ -62,7 +62,7 @@ TEST_F(TerminalTest, NameEchoesAndTheKeyDoesNot) {
 }
 
 TEST_F(TerminalTest, OneCtrlDEndsDocumentsTypedAfterAnEmptyName) {
-  ASSERT_TRUE(terminal_.Lancer({kProgramme}, tmp_.chemin()));
+  ASSERT_TRUE(terminal_.Lancer({kProgramme, "-q"}, tmp_.chemin()));
   ASSERT_TRUE(terminal_.Attendre(kInvite)) << terminal_.ecran();
   // Enter alone: the documents come from the terminal itself.
   terminal_.Taper("\r");

@@ -92,11 +92,12 @@ bool HeureReguliere(std::string_view temps, std::string_view (&champs)[3], size_
 // "yyyymmddThhmmss": the year, the month and the day, a field of one digit on
 // two, and the time: when regular, its fields on two digits and the seconds
 // "00" when it has none; otherwise as read less its colons.
-void EcrireDate(const DateLue& d, Tampon* liste) {
+void EcrireDate(const DateLue& d, OrdreDates ordre, Tampon* liste) {
+  const bool mois_premier = ordre == OrdreDates::kMoisJour;
   Ecriture date;
   date.Ajouter(d.champs[2]);
-  date.SurDeux(d.champs[1]);
-  date.SurDeux(d.champs[0]);
+  date.SurDeux(d.champs[mois_premier ? 0 : 1]);
+  date.SurDeux(d.champs[mois_premier ? 1 : 0]);
   date.Ajouter('T');
   std::string_view champs[3];
   size_t n = 0;
@@ -118,7 +119,8 @@ void EcrireDate(const DateLue& d, Tampon* liste) {
 // whatever it is. A date is written once its time part has ended.
 class LectureListe {
  public:
-  LectureListe(Tampon* liste, bool* recurrent) : liste_(liste), recurrent_(recurrent) {}
+  LectureListe(Tampon* liste, OrdreDates ordre, bool* recurrent)
+      : liste_(liste), ordre_(ordre), recurrent_(recurrent) {}
 
   void Lire(std::string_view s) {
     Etape e = etape_;
@@ -155,7 +157,7 @@ class LectureListe {
           }
           // Only a comma after a time part marks the document as recurring.
           if (c == ',') *recurrent_ = true;
-          EcrireDate(d_, liste_);
+          EcrireDate(d_, ordre_, liste_);
           e = Etape::kBlancs;
           break;
       }
@@ -164,9 +166,10 @@ class LectureListe {
   }
 
   // The line or the input has ended: a date whose time part had begun is
-  // written, one cut short before is not.
-  void Finir() {
-    if (etape_ == Etape::kTemps) EcrireDate(d_, liste_);
+  // written, one cut short before is not; returns whether one was.
+  bool Finir() {
+    if (etape_ == Etape::kTemps) EcrireDate(d_, ordre_, liste_);
+    return etape_ != Etape::kTemps && etape_ != Etape::kBlancs;
   }
 
  private:
@@ -175,6 +178,7 @@ class LectureListe {
   static constexpr char kSeparateurs[3] = {'/', '/', ' '};
 
   Tampon* liste_;
+  OrdreDates ordre_;
   bool* recurrent_;
   Etape etape_ = Etape::kBlancs;
   size_t champ_ = 0;  // the field being read
@@ -188,14 +192,43 @@ class LectureListe {
 void Conversion::RECUPERER_DATES(int i) {
   Tampon* liste = i == 0 ? &dates_debut_ : &dates_fin_;
   (i == 0 ? etat_.a_dates_debut : etat_.a_dates_fin) = true;
+  (i == 0 ? ligne_debuts_ : ligne_fins_) = source_->Ligne();
   liste->Vider();
-  LectureListe lecture(liste, &etat_.RDV_RECURRENT);
+  LectureListe lecture(liste, options_.ordre_dates, &etat_.RDV_RECURRENT);
   int fin = source_->Jusqua<'\n', kFinEntree>([&lecture](std::string_view s) {
     lecture.Lire(s);
     return s.size();
   });
-  lecture.Finir();
+  if (lecture.Finir()) bilan_.Noter(Perte::kDateCoupee);
   if (fin == '\n') source_->NEXTCAR();
+}
+
+bool DateCalendrier(std::string_view date, bool* mois_premier) {
+  *mois_premier = false;
+  if (date.size() != 15 || date[8] != 'T') return false;
+  int v[6];  // year, month, day, hours, minutes, seconds
+  constexpr size_t kDebut[6] = {0, 4, 6, 9, 11, 13};
+  for (size_t k = 0; k < 6; ++k) {
+    size_t n = k == 0 ? 4 : 2;
+    v[k] = 0;
+    for (size_t i = kDebut[k]; i < kDebut[k] + n; ++i) {
+      if (!ISAFIGURE(date[i])) return false;
+      v[k] = v[k] * 10 + (date[i] - '0');
+    }
+  }
+  auto jours = [&](int mois) {
+    constexpr int kJours[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    bool bissextile = (v[0] % 4 == 0 && v[0] % 100 != 0) || v[0] % 400 == 0;
+    return mois == 2 && bissextile ? 29 : kJours[mois - 1];
+  };
+  auto jour_valide = [&](int mois, int jour) {
+    return mois >= 1 && mois <= 12 && jour >= 1 && jour <= jours(mois);
+  };
+  if (v[3] > 23 || v[4] > 59 || v[5] > 59) return false;
+  if (jour_valide(v[1], v[2])) return true;
+  // Would it be a date with its day and month the other way round?
+  *mois_premier = v[1] > 12 && jour_valide(v[2], v[1]);
+  return false;
 }
 
 void Conversion::CHERCHER_RECURRENCE() {

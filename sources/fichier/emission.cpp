@@ -13,37 +13,62 @@ void Conversion::Emettre() {
   // Only a recurring document's own identifier is looked up and registered.
   e.RDV_DEJA_TROUVE = e.RDV_RECURRENT && e.a_uid && UID_DEJA_RENCONTRE();
   if (e.RDV_DEJA_TROUVE) {
+    bilan_.Repetition();
     CHAINE trace("RDV recurrent :");
     trace.Ajouter(e.CH_UID);
     trace_->REPORT(trace);
     return;
   }
   // A document gives events for its own start dates only.
-  if (!e.a_dates_debut) return;
+  if (!e.a_dates_debut) {
+    if (ligne_document_ != 0) bilan_.Noter(Perte::kSansDebut, ligne_document_);
+    return;
+  }
   dates_debut_.Rembobiner();
   dates_fin_.Rembobiner();
+  bool une_date = false;
   while (!Echec() && NEXT_START_DATE(&e.START_DATE)) {
+    une_date = true;
     bool a_fin = e.a_dates_fin && NEXT_END_DATE(&e.END_DATE);
     Statut debordement;
     int32_t annee = STR2INT(e.START_DATE.vue().substr(0, 4), &debordement);
-    if (annee >= options_.annee_limite) continue;
-    ECRIRE_DEBUT_RDV();
-    ECRIRE_NEW_RDV();
-    CHAINE ligne("DTSTAMP:");
-    ligne.Ajouter(e.START_DATE);
-    ligne.Ajouter("Z");
-    result_->PUTLN(ligne);
-    ligne = CHAINE("DTSTART;TZID=France:");
-    ligne.Ajouter(e.START_DATE);
-    result_->PUTLN(ligne);
-    // An end date the document does not give leaves the event without DTEND.
-    if (a_fin) {
-      ligne = CHAINE("DTEND;TZID=France:");
-      ligne.Ajouter(e.END_DATE);
-      result_->PUTLN(ligne);
+    if (annee >= options_.annee_limite) {
+      bilan_.Noter(Perte::kAnneeLimite, ligne_debuts_);
+      continue;
     }
-    ECRIRE_FIN_RDV();
+    EcrireBloc(a_fin);
   }
+  if (!une_date) bilan_.Noter(Perte::kSansDebut, ligne_debuts_);
+}
+
+void Conversion::EcrireBloc(bool a_fin) {
+  const Etat& e = etat_;
+  bilan_.Evenement();
+  NoterDate(e.START_DATE, ligne_debuts_);
+  ECRIRE_DEBUT_RDV();
+  ECRIRE_NEW_RDV();
+  CHAINE ligne("DTSTAMP:");
+  ligne.Ajouter(e.START_DATE);
+  ligne.Ajouter("Z");
+  result_->PUTLN(ligne);
+  ligne = CHAINE("DTSTART;TZID=France:");
+  ligne.Ajouter(e.START_DATE);
+  result_->PUTLN(ligne);
+  // An end date the document does not give leaves the event without DTEND.
+  if (a_fin) {
+    NoterDate(e.END_DATE, ligne_fins_);
+    ligne = CHAINE("DTEND;TZID=France:");
+    ligne.Ajouter(e.END_DATE);
+    result_->PUTLN(ligne);
+  }
+  ECRIRE_FIN_RDV();
+}
+
+void Conversion::NoterDate(const CHAINE& date, uint64_t ligne) {
+  bool mois_premier = false;
+  if (DateCalendrier(date, &mois_premier)) return;
+  bilan_.Noter(Perte::kDateInvalide, ligne);
+  if (mois_premier) bilan_.MoisPremier();
 }
 
 void Conversion::ECRIRE_DEBUT_RDV() {

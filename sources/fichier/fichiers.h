@@ -87,8 +87,12 @@ class Source {
     }
     Prendre(1);
     END_OF_LINE = d[0] == '\n';
+    lignes_ += END_OF_LINE;
     return END_OF_LINE ? ' ' : d[0];
   }
+  // The number of the line being read: the line feeds taken so far, plus one.
+  // Every line feed is taken by NEXTCAR.
+  uint64_t Ligne() const { return lignes_ + 1; }
   // Whether the input is at its end: nothing is left but carriage returns,
   // or the next byte is code 26.
   bool AtEnd() {
@@ -113,6 +117,7 @@ class Source {
   Lecteur* lecteur_;
   bool vide_ = false;
   uint64_t lectures_ = 0;
+  uint64_t lignes_ = 0;
 };
 
 // The result file: PUT writes a text, PUTLN a text and CR LF.

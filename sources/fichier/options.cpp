@@ -1,6 +1,7 @@
 #include "options.h"
 
 #include "chaines.h"
+#include "utf8.h"
 
 namespace vellumcast {
 
@@ -14,6 +15,10 @@ constexpr std::string_view kAide =
     "\n"
     "  --year-limit YEAR  leave out events whose start year is YEAR or later\n"
     "                     (four digits; 2012 when not given)\n"
+    "  --charset NAME     the character set of the export: iso-8859-1 (the\n"
+    "                     default), windows-1252 or utf-8\n"
+    "  --date-order ORDER dmy (the default: day/month/year) or mdy (month first)\n"
+    "  -q, --quiet        no summary of the run on standard error\n"
     "  --help             show this help and exit\n"
     "  --version          show the version and exit\n"
     "  --                 take the next argument as FILE, even if it starts with -\n"
@@ -41,12 +46,73 @@ std::string Cite(std::string_view arg) {
   return cite + "'";
 }
 
-bool QuatreChiffres(std::string_view valeur) {
-  if (valeur.size() != 4) return false;
-  for (char c : valeur) {
-    if (!ISAFIGURE(c)) return false;
+// Each option's value into the command line; the usage error otherwise.
+std::string LireAnnee(std::string_view valeur, LigneDeCommande* ligne) {
+  bool quatre = valeur.size() == 4;
+  for (char c : valeur) quatre = quatre && ISAFIGURE(c);
+  if (!quatre) return "option --year-limit needs a year of four digits, not " + Cite(valeur);
+  ligne->options.annee_limite = (valeur[0] - '0') * 1000 + (valeur[1] - '0') * 100 +
+                                (valeur[2] - '0') * 10 + (valeur[3] - '0');
+  return {};
+}
+
+std::string LireJeuDeCaracteres(std::string_view valeur, LigneDeCommande* ligne) {
+  if (LireJeu(valeur, &ligne->options.jeu)) return {};
+  return "unknown character set " + Cite(valeur) + " (iso-8859-1, windows-1252 or utf-8)";
+}
+
+std::string LireOrdre(std::string_view valeur, LigneDeCommande* ligne) {
+  if (valeur == "dmy" || valeur == "mdy") {
+    ligne->options.ordre_dates = valeur == "dmy" ? OrdreDates::kJourMois : OrdreDates::kMoisJour;
+    return {};
   }
-  return true;
+  return "option --date-order needs dmy or mdy, not " + Cite(valeur);
+}
+
+struct Option {
+  std::string_view nom;   // with its two dashes
+  char court;             // its one-letter form after one dash, or 0
+  std::string_view quoi;  // what its value is, for a message; empty when it takes none
+  std::string (*lire)(std::string_view valeur, LigneDeCommande* ligne);
+};
+
+std::string Aide(std::string_view, LigneDeCommande* ligne) {
+  ligne->aide = true;
+  return {};
+}
+
+std::string Version(std::string_view, LigneDeCommande* ligne) {
+  ligne->version = true;
+  return {};
+}
+
+std::string Silence(std::string_view, LigneDeCommande* ligne) {
+  ligne->silencieux = true;
+  return {};
+}
+
+constexpr Option kOptions[] = {
+    {"--help", 0, "", Aide},
+    {"--version", 0, "", Version},
+    {"--quiet", 'q', "", Silence},
+    {"--year-limit", 0, "a year", LireAnnee},
+    {"--charset", 0, "a character set", LireJeuDeCaracteres},
+    {"--date-order", 0, "dmy or mdy", LireOrdre},
+};
+
+// The option `arg` names, and its value when it follows "="; null when
+// `arg` is no option.
+const Option* Trouver(std::string_view arg, std::optional<std::string_view>* valeur) {
+  for (const Option& o : kOptions) {
+    if (o.court != 0 && arg.size() == 2 && arg[1] == o.court) return &o;
+    if (!arg.starts_with(o.nom)) continue;
+    if (arg.size() == o.nom.size()) return &o;
+    if (!o.quoi.empty() && arg[o.nom.size()] == '=') {
+      *valeur = arg.substr(o.nom.size() + 1);
+      return &o;
+    }
+  }
+  return nullptr;
 }
 
 }  // namespace
@@ -61,30 +127,21 @@ LigneDeCommande LireLigneDeCommande(int argc, const char* const* argv) {
       break;
     }
     if (arg.size() < 2 || arg[0] != '-') break;  // the name, "-" alone included
-    if (arg == "--help") {
-      ligne.aide = true;
+    std::optional<std::string_view> valeur;
+    const Option* option = Trouver(arg, &valeur);
+    if (option == nullptr) {
+      ligne.erreur = "unknown option " + Cite(arg);
       return ligne;
     }
-    if (arg == "--version") {
-      ligne.version = true;
-      return ligne;
-    }
-    if (arg == "--year-limit") {
+    if (!option->quoi.empty() && !valeur) {
       if (i + 1 == argc) {
-        ligne.erreur = "option --year-limit needs a year";
+        ligne.erreur = "option " + std::string(option->nom) + " needs " + std::string(option->quoi);
         return ligne;
       }
-      std::string_view valeur = argv[++i];
-      if (!QuatreChiffres(valeur)) {
-        ligne.erreur = "option --year-limit needs a year of four digits, not " + Cite(valeur);
-        return ligne;
-      }
-      ligne.annee_limite = (valeur[0] - '0') * 1000 + (valeur[1] - '0') * 100 +
-                           (valeur[2] - '0') * 10 + (valeur[3] - '0');
-      continue;
+      valeur = argv[++i];
     }
-    ligne.erreur = "unknown option " + Cite(arg);
-    return ligne;
+    ligne.erreur = option->lire(valeur.value_or(""), &ligne);
+    if (!ligne.erreur.empty() || ligne.aide || ligne.version) return ligne;
   }
   if (i < argc) ligne.nom = argv[i];
   return ligne;

@@ -16,7 +16,8 @@ namespace vellumcast {
 struct LigneDeCommande {
   bool aide = false;
   bool version = false;
-  int32_t annee_limite = kAnneeLimite;
+  bool silencieux = false;         // no summary on standard error
+  Options options;                 // what the conversion is told
   std::optional<std::string> nom;  // the input file's name; none: ask on the console
   std::string erreur;
 };
@@ -24,6 +25,7 @@ struct LigneDeCommande {
 // Reads `argv[1]` to `argv[argc - 1]`. An argument that starts with "-", other
 // than "-" alone, is an option until "--" or the first name; the argument after
 // "--" is the name whatever it looks like; arguments after the name are ignored.
+// An option's value is the next argument, or follows "=" in the same one.
 // --help or --version ends the reading of options.
 LigneDeCommande LireLigneDeCommande(int argc, const char* const* argv);
 

@@ -160,9 +160,7 @@ int Programme(int argc, char** argv) {
   Source source(lecteur);
   Resultat result(resultat.get(), &erreurs);
   RepertoireCourant repertoire;
-  Options options;
-  options.annee_limite = ligne.annee_limite;
-  Conversion conversion(&source, &result, &trace, &repertoire, &erreurs, options);
+  Conversion conversion(&source, &result, &trace, &repertoire, &erreurs, ligne.options);
   f.conversion = &conversion;
   conversion.Prologue();
   conversion.Documents();
@@ -181,6 +179,9 @@ int Programme(int argc, char** argv) {
   console.Ecrire("Fichier source termine\r\n");
   console.Vider();
   if (erreurs.echec()) ArretErreur(erreurs.statut(), f);
+  // What the run left out, where the user sees it even when the trace is
+  // redirected; a summary that cannot be written changes nothing done.
+  if (!ligne.silencieux) EcrireSeul(2, conversion.bilan().Texte(nom_resultat, ligne.options));
   return kSortieOk;
 }
 

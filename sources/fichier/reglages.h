@@ -9,9 +9,17 @@ namespace vellumcast {
 constexpr int32_t kAnneeLimite = 2012;
 constexpr size_t kLimiteMemoire = size_t{1} << 20;
 
+// The character set the export's texts are read in.
+enum class Jeu { kIso88591, kWindows1252, kUtf8 };
+
+// The order of the first two fields of a date.
+enum class OrdreDates { kJourMois, kMoisJour };
+
 struct Options {
   // Start dates of this year or later give no event.
   int32_t annee_limite = kAnneeLimite;
+  Jeu jeu = Jeu::kIso88591;
+  OrdreDates ordre_dates = OrdreDates::kJourMois;
   // Past this many bytes the event buffer, a date list or the capture moves to disk.
   size_t limite_memoire = kLimiteMemoire;
 };

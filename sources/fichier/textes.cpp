@@ -30,15 +30,20 @@ void Echapper(std::string_view octets, Texte&& texte, Echappe&& echappe) {
 }
 
 // Appends the UTF-8 form of `octets` to the event buffer.
-void AjouterUtf8(std::string_view octets, Tampon* rdv) {
-  rdv->Ecrire(PlaceUtf8(octets.size()), [octets](char* p) { return VersUtf8(octets, p); });
+void AjouterUtf8(std::string_view octets, EnUtf8* utf8, Tampon* rdv) {
+  rdv->Ecrire(EnUtf8::Place(octets.size()), [&](char* p) { return utf8->Convertir(octets, p); });
+}
+
+// Ends a text in the event buffer: a sequence left incomplete is written.
+void FinirUtf8(EnUtf8* utf8, Tampon* rdv) {
+  if (utf8->EnAttente()) rdv->Ecrire(EnUtf8::Place(0), [&](char* p) { return utf8->Finir(p); });
 }
 
 // A property line of the event buffer, folded by its characters.
 class LigneValeur {
  public:
-  LigneValeur(Tampon* rdv, std::string_view mot_cle)
-      : rdv_(rdv), compteur_(static_cast<int>(mot_cle.size())) {
+  LigneValeur(Tampon* rdv, EnUtf8* utf8, std::string_view mot_cle)
+      : rdv_(rdv), utf8_(utf8), compteur_(static_cast<int>(mot_cle.size())) {
     rdv_->Ajouter(mot_cle);
   }
 
@@ -46,11 +51,15 @@ class LigneValeur {
   void Ajouter(std::string_view octets) {
     Echapper(
         octets, [this](std::string_view t) { Texte(t); },
-        [this](std::string_view e) { Caractere(e, 2); });
+        [this](std::string_view e) {
+          Terminer();
+          Caractere(e, 2);
+        });
   }
 
   // Ends the line.
   void Finir() {
+    Terminer();
     texte_[n_++] = '\n';
     Vider();
   }
@@ -60,19 +69,30 @@ class LigneValeur {
   // UTF-8 a piece at a time. The characters that fit before the next fold
   // go in at once; the one after them opens the next line.
   void Texte(std::string_view octets) {
-    char utf8[PlaceUtf8(kMorceau) + kMaxOctetsCaractere];
+    char utf8[EnUtf8::Place(kMorceau) + kMaxOctetsCaractere];
     while (!octets.empty()) {
       std::string_view morceau = octets.substr(0, kMorceau);
       octets.remove_prefix(morceau.size());
-      const char* fin = VersUtf8(morceau, utf8);
-      for (const char* p = utf8; p < fin;) {
-        const char* q = p;
-        for (; q < fin && compteur_ < kPli - 1; ++compteur_) q = Apres(q, fin);
-        Garder(std::string_view(p, static_cast<size_t>(q - p)));
-        if (q == fin) break;
-        p = Apres(q, fin);
-        Caractere(std::string_view(q, static_cast<size_t>(p - q)), 1);
-      }
+      Plier(utf8, utf8_->Convertir(morceau, utf8));
+    }
+  }
+
+  // The characters of a sequence that the text left incomplete.
+  void Terminer() {
+    if (!utf8_->EnAttente()) return;
+    char utf8[EnUtf8::Place(0) + kMaxOctetsCaractere];
+    Plier(utf8, utf8_->Finir(utf8));
+  }
+
+  // Adds the UTF-8 characters from `p` to `fin`, each of weight one.
+  void Plier(const char* p, const char* fin) {
+    while (p < fin) {
+      const char* q = p;
+      for (; q < fin && compteur_ < kPli - 1; ++compteur_) q = Apres(q, fin);
+      Garder(std::string_view(p, static_cast<size_t>(q - p)));
+      if (q == fin) return;
+      p = Apres(q, fin);
+      Caractere(std::string_view(q, static_cast<size_t>(p - q)), 1);
     }
   }
 
@@ -115,6 +135,7 @@ class LigneValeur {
 
   static constexpr size_t kMorceau = 1024;
   Tampon* rdv_;
+  EnUtf8* utf8_;
   int compteur_;
   // The line not yet in the buffer: room past kMorceau for the characters
   // before a fold, a fold, a character and the closing line feed.
@@ -124,10 +145,14 @@ class LigneValeur {
 
 }  // namespace
 
-void Conversion::PUT_RDV(std::string_view ch) { AjouterUtf8(ch, &rdv_); }
+void Conversion::PUT_RDV(std::string_view ch) {
+  AjouterUtf8(ch, &utf8_, &rdv_);
+  FinirUtf8(&utf8_, &rdv_);
+}
 
 void Conversion::ECRIRE_LIGNE_RDV(std::string_view mot_cle) {
-  LigneValeur ligne(&rdv_, mot_cle);
+  LigneValeur ligne(&rdv_, &utf8_, mot_cle);
+  int arret = kEpuisee;
   if (!source_->END_OF_LINE) {
     // Blanks before the value are dropped; its first other character is taken.
     source_->PasserBlancs();
@@ -135,31 +160,37 @@ void Conversion::ECRIRE_LIGNE_RDV(std::string_view mot_cle) {
     if (!source_->END_OF_LINE && !source_->Epuisee()) {
       ligne.Ajouter(std::string_view(&c, 1));
       // The value runs to its line end; a code 26 in it is a character like any other.
-      int arret = source_->Jusqua<'\n'>([&ligne](std::string_view suite) {
+      arret = source_->Jusqua<'\n'>([&ligne](std::string_view suite) {
         ligne.Ajouter(suite);
         return suite.size();
       });
-      if (arret == '\n') source_->NEXTCAR();
     }
   }
+  // The line is complete before its line end is taken.
   ligne.Finir();
+  if (arret == '\n') source_->NEXTCAR();
 }
 
 void Conversion::ECRIRE_DESCRIPTION() {
   rdv_.Ajouter("DESCRIPTION:");
   auto corps = [this](std::string_view suite) {
     Echapper(
-        suite, [this](std::string_view t) { AjouterUtf8(t, &rdv_); },
-        [this](std::string_view e) { rdv_.Ajouter(e); });
+        suite, [this](std::string_view t) { AjouterUtf8(t, &utf8_, &rdv_); },
+        [this](std::string_view e) {
+          FinirUtf8(&utf8_, &rdv_);
+          rdv_.Ajouter(e);
+        });
     return suite.size();
   };
   // The body runs to a form feed or to the end of the input; each of its line
   // ends becomes an escaped line break and a fold.
   int arret;
   while ((arret = source_->Jusqua<'\n', kSautPage, kFinEntree>(corps)) == '\n') {
+    FinirUtf8(&utf8_, &rdv_);
     source_->NEXTCAR();
     rdv_.Ajouter("\\n\n ");
   }
+  FinirUtf8(&utf8_, &rdv_);
   // The form feed is taken, not written.
   if (arret == kSautPage) source_->NEXTCAR();
   rdv_.Ajouter('\n');

@@ -1,56 +1,86 @@
-// The input's single-byte text, read as ISO 8859-1, turned into UTF-8 on its
-// way into the result.
+// The export's texts turned into UTF-8 on their way into the result, under
+// the character set they were written in.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
 #include <string_view>
 
+#include "reglages.h"
+
 namespace vellumcast {
+
+class BilanConversion;
+
+// The character set named `nom`, names compared without case; false when
+// there is none of that name.
+bool LireJeu(std::string_view nom, Jeu* jeu);
 
 namespace utf8 {
 
-// The UTF-8 form of every byte: one or two bytes, byte 0 a blank.
+// The UTF-8 form of every byte in a single-byte set, at most three bytes long
+// and padded to four; byte 0 is a blank.
 struct Table {
-  char octets[256][2];
+  char octets[256][4];
   unsigned char longueur[256];
-  constexpr Table() : octets(), longueur() {
-    for (int c = 0; c < 256; ++c) {
-      if (c == 0) {
-        octets[c][0] = ' ';
-        longueur[c] = 1;
-      } else if (c < 128) {
-        octets[c][0] = static_cast<char>(c);
-        longueur[c] = 1;
-      } else {
-        octets[c][0] = static_cast<char>(c < 192 ? 0xC2 : 0xC3);
-        octets[c][1] = static_cast<char>(c < 192 ? c : c - 64);
-        longueur[c] = 2;
-      }
-    }
-  }
 };
-inline constexpr Table kTable;
+extern const Table kIso88591;
+extern const Table kWindows1252;
 
 }  // namespace utf8
 
-// The most bytes VersUtf8 writes for `n` input bytes.
-constexpr size_t PlaceUtf8(size_t n) { return 2 * n; }
-
-// Writes the UTF-8 form of `octets` at `sortie` and returns its end; `sortie`
-// has room for PlaceUtf8(octets.size()) bytes.
-inline char* VersUtf8(std::string_view octets, char* sortie) {
-  for (char c : octets) {
-    auto u = static_cast<unsigned char>(c);
-    std::memcpy(sortie, utf8::kTable.octets[u], 2);
-    sortie += utf8::kTable.longueur[u];
-  }
-  return sortie;
-}
-
 // The UTF-8 form of a byte read as ISO 8859-1.
 inline std::string_view UTF8(unsigned char car) {
-  return {utf8::kTable.octets[car], utf8::kTable.longueur[car]};
+  return {utf8::kIso88591.octets[car], utf8::kIso88591.longueur[car]};
 }
+
+// Turns texts into UTF-8 a run at a time. In UTF-8, valid sequences are
+// copied as they are and each byte of an invalid one becomes U+FFFD; a
+// sequence that a run leaves incomplete waits for the next run.
+class EnUtf8 {
+ public:
+  // `bilan` (may be null) is told of the bytes that the summary notes.
+  EnUtf8(Jeu jeu, BilanConversion* bilan);
+
+  // The most bytes Convertir or Finir writes for `n` input bytes.
+  static constexpr size_t Place(size_t n) { return 3 * n + 4 * 3; }
+
+  // Writes the UTF-8 form of `octets` at `sortie` and returns its end;
+  // `sortie` has room for Place(octets.size()) bytes.
+  char* Convertir(std::string_view octets, char* sortie) {
+    if (jeu_ == Jeu::kUtf8) return DepuisUtf8(octets, sortie);
+    if (bilan_ != nullptr) Observer(octets);
+    const utf8::Table& table = *table_;
+    for (char c : octets) {
+      auto u = static_cast<unsigned char>(c);
+      std::memcpy(sortie, table.octets[u], 4);
+      sortie += table.longueur[u];
+    }
+    return sortie;
+  }
+
+  // Whether a sequence is left incomplete, for Finir to end.
+  bool EnAttente() const { return attente_ != 0; }
+  // Ends a text: the bytes of a sequence left incomplete become U+FFFD.
+  char* Finir(char* sortie);
+
+ private:
+  char* DepuisUtf8(std::string_view octets, char* sortie);
+  // Notes what the bytes of a single-byte text tell about its character set:
+  // bytes 0x80 to 0x9F, and whether those above 0x7F form UTF-8 sequences.
+  void Observer(std::string_view octets);
+
+  Jeu jeu_;
+  const utf8::Table* table_;
+  BilanConversion* bilan_;
+  // The sequence being read: its bytes so far, how many it needs, and the
+  // range its second byte must fall in.
+  unsigned char attente_octets_[4] = {};
+  unsigned attente_ = 0;
+  unsigned longueur_ = 0;
+  unsigned char min_second_ = 0x80;
+  unsigned char max_second_ = 0xBF;
+  bool utf8_possible_ = true;  // the bytes above 0x7F so far are UTF-8
+};
 
 }  // namespace vellumcast

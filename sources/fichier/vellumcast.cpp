@@ -47,6 +47,8 @@ Conversion::Conversion(Source* source, Resultat* result, Trace* trace, Repertoir
       repertoire_(repertoire),
       erreurs_(erreurs),
       options_(options),
+      bilan_(source),
+      utf8_(options.jeu, &bilan_),
       rdv_(erreurs, options.limite_memoire),
       dates_debut_(erreurs, options.limite_memoire),
       dates_fin_(erreurs, options.limite_memoire),
@@ -86,6 +88,7 @@ void Conversion::NouveauDocument() {
   dates_debut_.Vider();
   dates_fin_.Vider();
   etat_.a_dates_debut = etat_.a_dates_fin = etat_.a_uid = false;
+  ligne_document_ = 0;
   etat_.RDV_PRESQUE_FINI = false;
 }
 
@@ -93,8 +96,14 @@ void Conversion::Documents() {
   // The first document is begun without looking for the end of the input.
   do {
     NouveauDocument();
+    const uint64_t debut = source_->Ligne();
     for (;;) {
       LIRE_DEBUT_LIGNE(&etat_.LIGNE, ':');
+      // A document that holds anything is one the run has read.
+      if (ligne_document_ == 0 && !etat_.LIGNE.empty()) {
+        ligne_document_ = debut;
+        bilan_.Document();
+      }
       if (!etat_.LIGNE.empty() && etat_.LIGNE[0] == kSautPage) {
         FinParSautDePage();
       } else {

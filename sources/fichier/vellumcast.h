@@ -6,6 +6,7 @@
 #include <memory>
 #include <string_view>
 
+#include "bilan.h"
 #include "chaines.h"
 #include "fichiers.h"
 #include "registre.h"
@@ -13,6 +14,7 @@
 #include "statut.h"
 #include "tampon.h"
 #include "trace.h"
+#include "utf8.h"
 
 namespace vellumcast {
 
@@ -55,6 +57,10 @@ struct Etat {
   bool a_uid = false;
 };
 
+// Whether `date` is a calendar date-time "yyyymmddThhmmss"; when it is not
+// only because its month and day are the other way round, `*mois_premier`.
+bool DateCalendrier(std::string_view date, bool* mois_premier);
+
 // One run of the conversion over one input. Holds the whole conversion state,
 // so that many runs can share a process.
 class Conversion {
@@ -77,6 +83,8 @@ class Conversion {
   void EffacerBrouillons();
   // The closing "END:VCALENDAR" line.
   void FinCalendrier();
+  // What the run wrote and left out, for its summary.
+  const BilanConversion& bilan() const { return bilan_; }
 
  private:
   friend class SondeConversion;  // the tests' view of the handlers
@@ -125,6 +133,10 @@ class Conversion {
 
   // The emission of a finished document and the event writer (emission.cpp).
   void Emettre();
+  // One event block for the date pair in the state; with an end date or not.
+  void EcrireBloc(bool a_fin);
+  // Notes a written date that is not a calendar date-time.
+  void NoterDate(const CHAINE& date, uint64_t ligne);
   void ECRIRE_DEBUT_RDV();
   void ECRIRE_NEW_RDV();
   void ECRIRE_FIN_RDV();
@@ -137,10 +149,16 @@ class Conversion {
   Options options_;
 
   Etat etat_;
-  Tampon rdv_;          // the event buffer of the document
-  Tampon dates_debut_;  // the document's own start dates, one a line
-  Tampon dates_fin_;    // and its own end dates
+  BilanConversion bilan_;  // what the run wrote and what it left out
+  EnUtf8 utf8_;            // the conversion of the texts
+  Tampon rdv_;             // the event buffer of the document
+  Tampon dates_debut_;     // the document's own start dates, one a line
+  Tampon dates_fin_;       // and its own end dates
   Registre registre_;
+  // The lines where the document began and where its date lists stand.
+  uint64_t ligne_document_ = 0;
+  uint64_t ligne_debuts_ = 0;
+  uint64_t ligne_fins_ = 0;
   Tampon capture_;                          // the embedded event being or last captured
   std::unique_ptr<Ecrivain> fichier_ical_;  // "~ical.tmp", open from the first capture on
   bool capture_ecrite_ = false;

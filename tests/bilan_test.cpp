@@ -1,0 +1,103 @@
+// The summary of a run: what it wrote and each kind of loss, with the lines
+// where they stand and what the user can do.
+#include "bilan.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "banc.h"
+
+namespace vellumcast {
+namespace {
+
+constexpr std::string_view kPremiere =
+    "vellumcast: agenda.ics: 1 event written from 1 document read, 0 repeats of recurring "
+    "documents converted once\n";
+
+struct Cas {
+  const char* nom;
+  std::string entree;
+  Options options;
+  std::string attendu;
+};
+
+Options En(Jeu jeu) {
+  Options o;
+  o.jeu = jeu;
+  return o;
+}
+
+TEST(BilanTest, EachKindOfLossWithItsLinesAndItsRemedy) {
+  const std::string corps = "$UpdatedBy: x\r\n\r\nbody\r\n\f\r\n";
+  const Cas cas[] = {
+      {"Nothing",
+       "Subject: A\r\nSTARTDATETIME: 01/02/2009 10:00:00\r\n" + corps,
+       {},
+       std::string(kPremiere)},
+      {"YearLimit",
+       "STARTDATETIME: 01/02/2015 10:00:00\r\n" + corps +
+           "STARTDATETIME: 01/02/2009 10:00:00, 01/02/2013 10:00:00\r\nApptUNID: R\r\n" + corps +
+           "STARTDATETIME: 01/02/2009 10:00:00, 01/02/2013 10:00:00\r\nApptUNID: R\r\n" + corps,
+       {},
+       "vellumcast: agenda.ics: 1 event written from 3 documents read, 1 repeat of recurring "
+       "documents converted once\n"
+       "vellumcast: note: 2 events left out because they start in 2012 or later (lines 1, 6); "
+       "--year-limit 9999 keeps them\n"},
+      {"NoStartAndCutShort",
+       "Subject: none\r\n" + corps + "STARTDATETIME: 01/02/2009\r\n" + corps +
+           "STARTDATETIME: 01/02/2009 10:00:00 02/02\r\n" + corps,
+       {},
+       "vellumcast: agenda.ics: 1 event written from 3 documents read, 0 repeats of recurring "
+       "documents converted once\n"
+       "vellumcast: note: 2 documents gave no event: no start date, or none complete (lines 1, "
+       "6); an event needs a STARTDATETIME item with a whole date and time\n"
+       "vellumcast: note: 2 dates dropped, cut short by the line end or the end of the input "
+       "(lines 6, 11); a date needs its day, month, year and time on its item line\n"},
+      {"MonthFirst",
+       "STARTDATETIME: 01/15/2009 09:30:00\r\nEndDateTime: 31/04/2009 25:00\r\n" + corps,
+       {},
+       std::string(kPremiere) +
+           "vellumcast: note: 2 dates written that are not calendar date-times (lines 1, 2); "
+           "calendar programs reject or move them; months above 12 suggest month-first dates: "
+           "try --date-order mdy\n"},
+      {"InvalidButNotMonthFirst",
+       "STARTDATETIME: 29/02/2009 9:30\r\n" + corps,
+       {},
+       std::string(kPremiere) +
+           "vellumcast: note: 1 date written that is not a calendar date-time (line 1); "
+           "calendar programs reject or move them\n"},
+      {"ControlCharacters",
+       "Subject: d\x92\xE9quipe \x96 \x80\r\nSTARTDATETIME: 01/02/2009 10:00:00\r\n"
+       "$UpdatedBy: x\r\n\r\n\x93quoted\x94\r\nend\x85\r\nmore\x85\r\n\f\r\n",
+       {},
+       std::string(kPremiere) +
+           "vellumcast: note: 7 characters 0x80 to 0x9F read as control characters (lines 1, 5, "
+           "6, ...); if the export was written on Windows, try --charset windows-1252\n"},
+      {"ValidUtf8ReadAsSingleBytes",
+       "Subject: Caf\xC3\xA9 \xE2\x82\xAC\r\nSTARTDATETIME: 01/02/2009 10:00:00\r\n"
+       "$UpdatedBy: x\r\n\r\n\xCE\xB1\r\n\f\r\n",
+       {},
+       std::string(kPremiere) +
+           "vellumcast: note: 3 characters above 0x7F, all valid UTF-8, read as single bytes "
+           "(lines 1, 5); if the export is UTF-8, try --charset utf-8\n"},
+      {"Windows1252HasNoNote",
+       "Subject: d\x92\xE9quipe\r\nSTARTDATETIME: 01/02/2009 10:00:00\r\n" + corps,
+       En(Jeu::kWindows1252), std::string(kPremiere)},
+      {"InvalidUtf8",
+       "Subject: Caf\xE9 \xC3\xA9\r\nSTARTDATETIME: 01/02/2009 10:00:00\r\n"
+       "$UpdatedBy: x\r\n\r\n\xF0\x9F\x98\r\n\f\r\n",
+       En(Jeu::kUtf8),
+       std::string(kPremiere) +
+           "vellumcast: note: 4 bytes not valid UTF-8 written as U+FFFD (lines 1, 5); the "
+           "export may not be UTF-8: try --charset windows-1252\n"},
+  };
+  for (const Cas& c : cas) {
+    Banc b(c.entree, c.options);
+    b.conv.Convertir();
+    EXPECT_EQ(b.conv.bilan().Texte("agenda.ics", c.options), c.attendu) << c.nom;
+  }
+}
+
+}  // namespace
+}  // namespace vellumcast
