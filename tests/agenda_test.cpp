@@ -4,9 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,13 +15,6 @@ namespace vellumcast {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string LireFichier(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  std::ostringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
 
 // The lines of `texte`, each with what ends it: true for CR LF, false for LF alone.
 struct Ligne {

@@ -20,7 +20,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
@@ -35,13 +34,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const fs::path kCas = VELLUMCAST_GOLDEN;
-
-std::string LireFichier(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  std::ostringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
 
 // The first line of a small text file, without its line end.
 std::string PremiereLigne(const fs::path& p) {

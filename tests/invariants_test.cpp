@@ -7,12 +7,11 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "banc.h"
+#include "temporaire.h"
 
 namespace vellumcast {
 namespace {
@@ -105,13 +104,6 @@ INSTANTIATE_TEST_SUITE_P(
         Casse{"UnknownPropertyInBlock",
               PrologueAttendu() + Remplacer(Bloc(1), "CLASS:PUBLIC\n", "X-CLASS:PUBLIC\n") + kFin}),
     [](const testing::TestParamInfo<Casse>& i) { return std::string(i.param.nom); });
-
-std::string LireFichier(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  std::ostringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
 
 // The seed corpus and the fuzzer's past failures, in a fixed order.
 std::vector<fs::path> Entrees() {

@@ -3,7 +3,6 @@
 // (file-size limit, full device) and an input it may not read. Each checks
 // the exit status, standard output, and that nothing else beside the input
 // was emptied or removed.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -64,14 +63,7 @@ std::map<std::string, std::string> Etat(const std::string& dossier) {
     } else if (e.is_directory()) {
       etat[nom] = "<dir>";
     } else {
-      std::string contenu;
-      int fd = ::open(e.path().c_str(), O_RDONLY);
-      char t[4096];
-      ssize_t k;
-      while (fd >= 0 && (k = ::read(fd, t, sizeof t)) > 0)
-        contenu.append(t, static_cast<size_t>(k));
-      if (fd >= 0) ::close(fd);
-      etat[nom] = contenu;
+      etat[nom] = LireFichier(e.path());
     }
   }
   return etat;
