@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <string>
 
+#include "attendus.h"
 #include "chaines.h"
 #include "console.h"
 #include "fichiers.h"
@@ -132,25 +133,10 @@ std::string VerifierBlocs(std::string_view corps, size_t* blocs) {
 
 }  // namespace
 
-std::string PrologueAttendu() {
-  std::string p = "BEGIN:VCALENDAR\r\nPRODID:Vellumcast(C)\r\nVERSION:2.0\r\nMETHOD:PUBLISH\r\n";
-  for (const char* tzid : {"France", "(GMT+01.00) Brussels / Copenhagen / Madrid / Paris",
-                           "(GMT+01.00) Amsterdam / Berlin / Bern / Rome / Stockholm / Vienna"}) {
-    p += "BEGIN:VTIMEZONE\r\nTZID:";
-    p += tzid;
-    p += "\r\nBEGIN:STANDARD\r\nDTSTART:19710101T030000\r\nTZOFFSETTO:+0100\r\n"
-         "TZOFFSETFROM:+0200\r\nRRULE:FREQ=YEARLY;WKST=MO;INTERVAL=1;BYMONTH=10;BYDAY=-1SU\r\n"
-         "END:STANDARD\r\nBEGIN:DAYLIGHT\r\nDTSTART:19710101T020000\r\nTZOFFSETTO:+0200\r\n"
-         "TZOFFSETFROM:+0100\r\nRRULE:FREQ=YEARLY;WKST=MO;INTERVAL=1;BYMONTH=3;BYDAY=-1SU\r\n"
-         "END:DAYLIGHT\r\nEND:VTIMEZONE\r\n";
-  }
-  return p;
-}
-
 std::string VerifierResultat(std::string_view resultat, size_t* blocs) {
   *blocs = 0;
   std::string_view reste = resultat;
-  static const std::string prologue = PrologueAttendu();
+  const std::string& prologue = PrologueAttendu();
   for (std::string_view attendu = prologue; !attendu.empty();) {
     std::string_view ligne = attendu.substr(0, attendu.find("\r\n") + 2);
     if (!STARTSWITH(reste, ligne)) {

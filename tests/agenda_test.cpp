@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "attendus.h"
 #include "processus.h"
 #include "temporaire.h"
 
@@ -78,8 +79,7 @@ TEST_F(AgendaTest, EveryLineIsOneOfTheResultForms) {
   std::vector<Ligne> lignes = Lignes(dossier_.Lire("agenda.ics"), &fin_propre);
   EXPECT_TRUE(fin_propre) << "text after the last line end";
 
-  std::vector<Ligne> prologue =
-      Lignes(LireFichier(fs::path(VELLUMCAST_GOLDEN) / "prologue.ics"), &fin_propre);
+  std::vector<Ligne> prologue = Lignes(PrologueAttendu(), &fin_propre);
   ASSERT_EQ(prologue.size(), 49u);
   ASSERT_GT(lignes.size(), prologue.size());
   for (size_t i = 0; i < prologue.size(); ++i) {

@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "attendus.h"
 #include "processus.h"
 #include "temporaire.h"
 
@@ -98,8 +99,7 @@ TEST_P(GoldenTest, EveryFileOutputAndStatusAsWritten) {
     for (std::string nom; std::getline(liste, nom);) attendus.erase(nom);
   }
   if (fs::exists(cas / "attendu.ics")) {
-    attendus[NomIcs(argument)] =
-        LireFichier(kCas / "prologue.ics") + LireFichier(cas / "attendu.ics");
+    attendus[NomIcs(argument)] = PrologueAttendu() + LireFichier(cas / "attendu.ics");
   }
   if (fs::exists(cas / "attendu.log"))
     attendus["Vellumcast.log"] = LireFichier(cas / "attendu.log");

@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "attendus.h"
 #include "banc.h"
 #include "options.h"
 #include "processus.h"
 #include "temporaire.h"
-#include "vellumcast.h"
 
 namespace vellumcast {
 namespace {
@@ -127,14 +127,11 @@ std::string Document(const std::string& uid, const std::string& debut, const std
          "\r\nEndDateTime:" + fin + "\r\n$UpdatedBy:me\r\n\r\nnotes\r\n\f\r\n";
 }
 
-// The event block the document above gives, written from the format.
+// The event block the document above gives.
 std::string Bloc(const std::string& uid, int numero, const std::string& debut,
                  const std::string& fin) {
-  return "BEGIN:VEVENT\r\nUID:" + uid + "-" + std::to_string(numero) +
-         "\r\nCREATED:20091101T100000Z\r\nSUMMARY:Meeting " + uid +
-         "\nDESCRIPTION:notes\\n\n \nDTSTAMP:" + debut + "Z\r\nDTSTART;TZID=France:" + debut +
-         "\r\nDTEND;TZID=France:" + fin +
-         "\r\nSTATUS:CONFIRMED\r\nCATEGORIES:MEETING\r\nTRANSP:OPAQUE\r\nEND:VEVENT\r\n";
+  return BlocAttendu(uid, numero, "SUMMARY:Meeting " + uid + "\nDESCRIPTION:notes\\n\n \n", debut,
+                     fin);
 }
 
 // The result from the first event block on.

@@ -12,8 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "banc.h"
-#include "invariants.h"
+#include "attendus.h"
 #include "processus.h"
 #include "temporaire.h"
 
@@ -46,10 +45,9 @@ std::string Export(const std::string& corps) {
 // Its result, with `description` the DESCRIPTION line as the buffer holds it.
 std::string Resultat(const std::string& description) {
   return PrologueAttendu() +
-         "BEGIN:VEVENT\r\nUID:ABC-1\r\nCREATED:20091101T100000Z\r\nSUMMARY:Fault\n" + description +
-         "DTSTAMP:20090201T093000Z\r\nDTSTART;TZID=France:20090201T093000\r\n"
-         "DTEND;TZID=France:20090201T103000\r\nSTATUS:CONFIRMED\r\nCATEGORIES:MEETING\r\n"
-         "TRANSP:OPAQUE\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+         BlocAttendu("ABC", 1, "SUMMARY:Fault\n" + description, "20090201T093000",
+                     "20090201T103000") +
+         "END:VCALENDAR\r\n";
 }
 
 // Every entry of a directory with its content (a link as "-> target", a
