@@ -3,30 +3,17 @@
 // result, the folding writer, the description, the registry look-up, and a
 // whole conversion for scale.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
 
 #include <string>
 #include <vector>
 
-#include "console.h"
-#include "fichiers.h"
-#include "flux.h"
+#include "banc.h"
 #include "generateur.h"
-#include "noms.h"
 #include "registre.h"
-#include "repertoire_memoire.h"
-#include "sonde.h"
 #include "tampon.h"
-#include "trace.h"
-#include "vellumcast.h"
 
 namespace vellumcast {
 namespace {
-
-int Nul() {
-  static const int fd = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
-  return fd;
-}
 
 const std::string& ExportRealiste() {
   static const std::string texte = [] {
@@ -36,37 +23,6 @@ const std::string& ExportRealiste() {
   }();
   return texte;
 }
-
-// A whole conversion set up in memory, the result and traces going to /dev/null.
-struct Banc {
-  explicit Banc(std::string_view entree)
-      : lecteur(&erreurs, entree),
-        source(&lecteur),
-        ecrivain(&erreurs, "agenda.ics", Nul(), false),
-        result(&ecrivain, &erreurs),
-        clavier(&erreurs, ""),
-        ecran(&erreurs, "", Nul(), false),
-        console(&clavier, &ecran, false, false),
-        trace(&erreurs, &console),
-        journal(&erreurs, "Vellumcast.log", Nul(), false),
-        conv(&source, &result, &trace, &repertoire, &erreurs),
-        sonde(&conv) {
-    trace.LOGFILE = &journal;
-  }
-  Erreurs erreurs;
-  Lecteur lecteur;
-  Source source;
-  Ecrivain ecrivain;
-  Resultat result;
-  Lecteur clavier;
-  Ecrivain ecran;
-  Console console;
-  Trace trace;
-  Ecrivain journal;
-  RepertoireMemoire repertoire;
-  Conversion conv;
-  SondeConversion sonde;
-};
 
 std::string Repeter(std::string_view ligne, size_t fois) {
   std::string r;
@@ -115,7 +71,7 @@ void BM_LigneIgnoree(benchmark::State& state) {
   const std::string texte =
       Repeter("StartTimeZone: Z=-1$DO=1$DL=3 -1 1 10 -1 1$ZX=6$ZN=Romance\r\n", 20000);
   for (auto _ : state) {
-    Banc b(texte);
+    Banc b(texte, {}, Vers::kNul);
     while (!b.source.AtEnd()) {
       b.sonde.LIRE_DEBUT_LIGNE(&b.sonde.etat().LIGNE, ':');
       b.sonde.TRAITER_LIGNE(b.sonde.etat().LIGNE);
@@ -131,7 +87,8 @@ void BM_ECRIRE_NEW_RDV(benchmark::State& state) {
   for (int l = 0; l < 8; ++l)
     corps += "Pr\xE9voir la r\xE9union d'\xE9quipe, budget; ordre du jour\r\n";
   Banc b("Subject: R\xE9union d'\xE9quipe hebdomadaire, salle 3\r\nLocation: B\xE2timent B\r\n" +
-         corps + "\f\r\n");
+             corps + "\f\r\n",
+         {}, Vers::kNul);
   b.sonde.LIRE_DEBUT_LIGNE(&b.sonde.etat().LIGNE, ':');
   b.sonde.ECRIRE_LIGNE_RDV("SUMMARY:");
   b.sonde.LIRE_DEBUT_LIGNE(&b.sonde.etat().LIGNE, ':');
@@ -139,7 +96,7 @@ void BM_ECRIRE_NEW_RDV(benchmark::State& state) {
   b.sonde.LIRE_DEBUT_LIGNE(&b.sonde.etat().LIGNE, ':');
   b.sonde.ECRIRE_DESCRIPTION();
   for (auto _ : state) b.sonde.ECRIRE_NEW_RDV();
-  b.ecrivain.Vider();
+  b.ecr.Vider();
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * b.sonde.event_buffer().size()));
 }
 BENCHMARK(BM_ECRIRE_NEW_RDV);
@@ -151,7 +108,7 @@ void BM_ECRIRE_LIGNE_RDV(benchmark::State& state) {
   valeur.resize(static_cast<size_t>(state.range(0)));
   const std::string texte = Repeter("Subject: " + valeur + "\r\n", 1000);
   for (auto _ : state) {
-    Banc b(texte);
+    Banc b(texte, {}, Vers::kNul);
     for (int k = 0; k < 1000; ++k) {
       b.sonde.LIRE_DEBUT_LIGNE(&b.sonde.etat().LIGNE, ':');
       b.sonde.ECRIRE_LIGNE_RDV("SUMMARY:");
@@ -168,7 +125,7 @@ void BM_ECRIRE_DESCRIPTION(benchmark::State& state) {
               5000) +
       "\f\r\n";
   for (auto _ : state) {
-    Banc b(texte);
+    Banc b(texte, {}, Vers::kNul);
     b.sonde.ECRIRE_DESCRIPTION();
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * texte.size()));
@@ -215,9 +172,9 @@ BENCHMARK(BM_RegistreNouveau)->Unit(benchmark::kMillisecond);
 void BM_Convertir(benchmark::State& state) {
   const std::string& texte = ExportRealiste();
   for (auto _ : state) {
-    Banc b(texte);
+    Banc b(texte, {}, Vers::kNul);
     b.conv.Convertir();
-    b.ecrivain.Vider();
+    b.ecr.Vider();
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * texte.size()));
 }

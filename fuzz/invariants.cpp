@@ -1,19 +1,11 @@
 #include "invariants.h"
 
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <string>
 
+#include "attendus.h"
+#include "banc.h"
 #include "chaines.h"
-#include "console.h"
-#include "fichiers.h"
-#include "flux.h"
-#include "noms.h"
-#include "repertoire_memoire.h"
-#include "trace.h"
-#include "vellumcast.h"
 
 namespace vellumcast {
 
@@ -132,25 +124,10 @@ std::string VerifierBlocs(std::string_view corps, size_t* blocs) {
 
 }  // namespace
 
-std::string PrologueAttendu() {
-  std::string p = "BEGIN:VCALENDAR\r\nPRODID:Vellumcast(C)\r\nVERSION:2.0\r\nMETHOD:PUBLISH\r\n";
-  for (const char* tzid : {"France", "(GMT+01.00) Brussels / Copenhagen / Madrid / Paris",
-                           "(GMT+01.00) Amsterdam / Berlin / Bern / Rome / Stockholm / Vienna"}) {
-    p += "BEGIN:VTIMEZONE\r\nTZID:";
-    p += tzid;
-    p += "\r\nBEGIN:STANDARD\r\nDTSTART:19710101T030000\r\nTZOFFSETTO:+0100\r\n"
-         "TZOFFSETFROM:+0200\r\nRRULE:FREQ=YEARLY;WKST=MO;INTERVAL=1;BYMONTH=10;BYDAY=-1SU\r\n"
-         "END:STANDARD\r\nBEGIN:DAYLIGHT\r\nDTSTART:19710101T020000\r\nTZOFFSETTO:+0200\r\n"
-         "TZOFFSETFROM:+0100\r\nRRULE:FREQ=YEARLY;WKST=MO;INTERVAL=1;BYMONTH=3;BYDAY=-1SU\r\n"
-         "END:DAYLIGHT\r\nEND:VTIMEZONE\r\n";
-  }
-  return p;
-}
-
 std::string VerifierResultat(std::string_view resultat, size_t* blocs) {
   *blocs = 0;
   std::string_view reste = resultat;
-  static const std::string prologue = PrologueAttendu();
+  const std::string& prologue = PrologueAttendu();
   for (std::string_view attendu = prologue; !attendu.empty();) {
     std::string_view ligne = attendu.substr(0, attendu.find("\r\n") + 2);
     if (!STARTSWITH(reste, ligne)) {
@@ -166,58 +143,12 @@ std::string VerifierResultat(std::string_view resultat, size_t* blocs) {
   return VerifierBlocs(reste, blocs);
 }
 
-namespace {
-
-// Everything one conversion left.
-struct Traces {
-  std::string resultat;
-  std::string log;
-  std::string console;
-  std::string ical = "<absent>";
-  bool brouillons = false;  // a scratch name was left behind
-  uint64_t lectures = 0;
-  std::string erreur;  // the run-time error, if any
-};
-
-// Converts what `lecteur` reads, with the spill bound `limite_memoire`.
-Traces Executer(Lecteur* lecteur, Erreurs* erreurs, size_t limite_memoire) {
-  Traces t;
-  Source source(lecteur);
-  Ecrivain ecrivain(erreurs, "agenda.ics", &t.resultat);
-  Resultat result(&ecrivain, erreurs);
-  Lecteur clavier(erreurs, "");
-  Ecrivain ecran(erreurs, "", &t.console);
-  Console console(&clavier, &ecran, false, false);
-  Trace trace(erreurs, &console);
-  Ecrivain journal(erreurs, kNomJournal, &t.log);
-  trace.LOGFILE = &journal;
-  RepertoireMemoire repertoire;
-  Options options;
-  options.limite_memoire = limite_memoire;
-  {
-    Conversion conversion(&source, &result, &trace, &repertoire, erreurs, options);
-    conversion.Convertir();
-  }
-  ecrivain.Vider();
-  journal.Vider();
-  ecran.Vider();
-  t.lectures = source.lectures();
-  for (const char* nom : {kNomRdv, kNomDatesDebut, kNomDatesFin, kNomDonnees}) {
-    if (repertoire.Contenu(nom) != nullptr) t.brouillons = true;
-  }
-  if (const std::string* ical = repertoire.Contenu(kNomIcal)) t.ical = *ical;
-  if (erreurs->echec()) t.erreur = erreurs->statut().Message();
-  return t;
-}
-
-}  // namespace
-
 Bilan VerifierConversion(std::string_view entree, size_t limite_memoire) {
   Bilan bilan;
-  Erreurs erreurs;
-  Lecteur lecteur(&erreurs, entree);
-  Traces t = Executer(&lecteur, &erreurs, limite_memoire);
-  bilan.resultat = t.resultat;
+  Options options;
+  options.limite_memoire = limite_memoire;
+  Produit t = Convertir(entree, options);
+  bilan.resultat = t.ics;
   bilan.lectures = t.lectures;
 
   auto echec = [&](std::string raison) {
@@ -243,7 +174,7 @@ Bilan VerifierConversion(std::string_view entree, size_t limite_memoire) {
   // Standard output is redirected here: it carries the trace lines unchanged.
   if (t.log != t.console) return echec("the trace log and the console differ");
   if (t.brouillons) return echec("a scratch name was left behind");
-  if (t.ical != "<absent>" && !t.ical.empty() && !t.ical.ends_with("\r\n")) {
+  if (t.ical && !t.ical->empty() && !t.ical->ends_with("\r\n")) {
     return echec("~ical.tmp ends inside a line");
   }
   return bilan;
@@ -259,27 +190,11 @@ std::string VerifierFrontiere(std::string_view entree, size_t position) {
   flux.append(Lecteur::kTailleTampon - position - kItem.size() - 1, 'p');
   flux += '\n';
   flux.append(entree);
-  int fd = ::memfd_create("entree", MFD_CLOEXEC);
-  if (fd < 0) return {};
-  size_t ecrit = 0;
-  while (ecrit < flux.size()) {
-    ssize_t k = ::write(fd, flux.data() + ecrit, flux.size() - ecrit);
-    if (k <= 0) {
-      ::close(fd);
-      return {};
-    }
-    ecrit += static_cast<size_t>(k);
-  }
-  ::lseek(fd, 0, SEEK_SET);
-
-  Erreurs erreurs_memoire, erreurs_fichier;
-  Lecteur memoire(&erreurs_memoire, flux);
-  Lecteur fichier(&erreurs_fichier, "entree", fd, true);
-  Traces a = Executer(&memoire, &erreurs_memoire, kLimiteMemoire);
-  Traces b = Executer(&fichier, &erreurs_fichier, kLimiteMemoire);
+  Produit a = Convertir(flux);
+  Produit b = ConvertirParDescripteur(flux);
   std::string ou = " with the reader's buffer ending at byte " + std::to_string(position);
   if (a.erreur != b.erreur) return "the run-time errors differ" + ou;
-  if (a.resultat != b.resultat) return "the results differ" + ou;
+  if (a.ics != b.ics) return "the results differ" + ou;
   if (a.log != b.log) return "the trace logs differ" + ou;
   if (a.ical != b.ical) return "the captured events differ" + ou;
   return {};

@@ -29,10 +29,6 @@ Bilan VerifierConversion(std::string_view entree, size_t limite_memoire);
 // returns what differs between the two runs; empty when nothing does.
 std::string VerifierFrontiere(std::string_view entree, size_t position);
 
-// The 49 lines every result begins with, each ended by CR LF, written from the
-// calendar layout rather than taken from the program.
-std::string PrologueAttendu();
-
 // Checks a result file alone; empty when it is well formed. `blocs` receives
 // the number of event blocks.
 std::string VerifierResultat(std::string_view resultat, size_t* blocs);

@@ -4,12 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "attendus.h"
 #include "processus.h"
 #include "temporaire.h"
 
@@ -17,13 +16,6 @@ namespace vellumcast {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string LireFichier(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  std::ostringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
 
 // The lines of `texte`, each with what ends it: true for CR LF, false for LF alone.
 struct Ligne {
@@ -87,8 +79,7 @@ TEST_F(AgendaTest, EveryLineIsOneOfTheResultForms) {
   std::vector<Ligne> lignes = Lignes(dossier_.Lire("agenda.ics"), &fin_propre);
   EXPECT_TRUE(fin_propre) << "text after the last line end";
 
-  std::vector<Ligne> prologue =
-      Lignes(LireFichier(fs::path(VELLUMCAST_GOLDEN) / "prologue.ics"), &fin_propre);
+  std::vector<Ligne> prologue = Lignes(PrologueAttendu(), &fin_propre);
   ASSERT_EQ(prologue.size(), 49u);
   ASSERT_GT(lignes.size(), prologue.size());
   for (size_t i = 0; i < prologue.size(); ++i) {

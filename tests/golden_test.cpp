@@ -22,12 +22,12 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "attendus.h"
 #include "processus.h"
 #include "temporaire.h"
 
@@ -37,13 +37,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const fs::path kCas = VELLUMCAST_GOLDEN;
-
-std::string LireFichier(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  std::ostringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
 
 // The first line of a small text file, without its line end.
 std::string PremiereLigne(const fs::path& p) {
@@ -108,8 +101,7 @@ TEST_P(GoldenTest, EveryFileOutputAndStatusAsWritten) {
     for (std::string nom; std::getline(liste, nom);) attendus.erase(nom);
   }
   if (fs::exists(cas / "attendu.ics")) {
-    attendus[NomIcs(argument)] =
-        LireFichier(kCas / "prologue.ics") + LireFichier(cas / "attendu.ics");
+    attendus[NomIcs(argument)] = PrologueAttendu() + LireFichier(cas / "attendu.ics");
   }
   if (fs::exists(cas / "attendu.log"))
     attendus["Vellumcast.log"] = LireFichier(cas / "attendu.log");

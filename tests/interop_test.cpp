@@ -4,15 +4,13 @@
 #include <gtest/gtest.h>
 #include <libical/ical.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "banc.h"
 #include "interop_generateur.h"
 #include "interop_modele.h"
-#include "vellumcast.h"
+#include "temporaire.h"
 
 namespace vellumcast::interop {
 namespace {
@@ -232,13 +230,6 @@ void VerifierLecture(const std::string& entree, const std::vector<EvenementAtten
     ComparerTextes("LOCATION", a.lieux, lu.lieux, i);
     ComparerTextes("DESCRIPTION", a.descriptions, lu.descriptions, i);
   }
-}
-
-std::string LireFichier(const std::string& chemin) {
-  std::ifstream f(chemin, std::ios::binary);
-  std::ostringstream o;
-  o << f.rdbuf();
-  return o.str();
 }
 
 TEST(InteropTest, SampleAgendaReadsBackAsWritten) {

@@ -7,12 +7,11 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "banc.h"
+#include "attendus.h"
+#include "temporaire.h"
 
 namespace vellumcast {
 namespace {
@@ -21,12 +20,9 @@ namespace fs = std::filesystem;
 
 // The worked block: identifier ABC, number `n`, a summary folded once.
 std::string Bloc(int n) {
-  return "BEGIN:VEVENT\r\nUID:ABC-" + std::to_string(n) +
-         "\r\nCREATED:20091101T100000Z\r\n"
-         "SUMMARY:Weekly meeting\n CONTINUED\nCLASS:PUBLIC\nDESCRIPTION:a\\n\n b\n"
-         "DTSTAMP:20090201T093000Z\r\nDTSTART;TZID=France:20090201T093000\r\n"
-         "DTEND;TZID=France:20090201T103000\r\nSTATUS:CONFIRMED\r\nCATEGORIES:MEETING\r\n"
-         "TRANSP:OPAQUE\r\nEND:VEVENT\r\n";
+  return BlocAttendu("ABC", n,
+                     "SUMMARY:Weekly meeting\n CONTINUED\nCLASS:PUBLIC\nDESCRIPTION:a\\n\n b\n",
+                     "20090201T093000", "20090201T103000");
 }
 
 std::string Remplacer(std::string s, std::string_view de, std::string_view par) {
@@ -46,10 +42,9 @@ TEST(VerifierResultat, WellFormedResultsPass) {
   EXPECT_EQ(VerifierResultat(PrologueAttendu() + Bloc(1) + Bloc(2) + fin, &blocs), "");
   EXPECT_EQ(blocs, 2u);
   // No DTEND and an empty event buffer are both allowed.
-  std::string nu = Remplacer(Bloc(1), "DTEND;TZID=France:20090201T103000\r\n", "");
-  nu =
-      Remplacer(nu, "SUMMARY:Weekly meeting\n CONTINUED\nCLASS:PUBLIC\nDESCRIPTION:a\\n\n b\n", "");
-  EXPECT_EQ(VerifierResultat(PrologueAttendu() + nu + fin, &blocs), "");
+  EXPECT_EQ(VerifierResultat(PrologueAttendu() + BlocAttendu("ABC", 1, "", "20090201T093000") + fin,
+                             &blocs),
+            "");
 }
 
 struct Casse {
@@ -105,13 +100,6 @@ INSTANTIATE_TEST_SUITE_P(
         Casse{"UnknownPropertyInBlock",
               PrologueAttendu() + Remplacer(Bloc(1), "CLASS:PUBLIC\n", "X-CLASS:PUBLIC\n") + kFin}),
     [](const testing::TestParamInfo<Casse>& i) { return std::string(i.param.nom); });
-
-std::string LireFichier(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  std::ostringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
 
 // The seed corpus and the fuzzer's past failures, in a fixed order.
 std::vector<fs::path> Entrees() {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "attendus.h"
 #include "processus.h"
 #include "temporaire.h"
 
@@ -20,10 +21,7 @@ const std::string kProgramme = VELLUMCAST_BINAIRE;
 const std::string kDocument =
     "Subject: Link\r\nSTARTDATETIME: 01/02/2009 09:30:00\r\nApptUNID: L\r\n$UpdatedBy: x\r\n"
     "\r\n\x0c\r\n";
-const std::string kBloc =
-    "BEGIN:VEVENT\r\nUID:L-1\r\nCREATED:20091101T100000Z\r\nSUMMARY:Link\nDESCRIPTION:\n"
-    "DTSTAMP:20090201T093000Z\r\nDTSTART;TZID=France:20090201T093000\r\n"
-    "STATUS:CONFIRMED\r\nCATEGORIES:MEETING\r\nTRANSP:OPAQUE\r\nEND:VEVENT\r\n";
+const std::string kBloc = BlocAttendu("L", 1, "SUMMARY:Link\nDESCRIPTION:\n", "20090201T093000");
 
 class LiensTest : public testing::Test {
  protected:

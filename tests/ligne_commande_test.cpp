@@ -1,21 +1,17 @@
 // The command line end to end: the program run as a process in a temporary
 // directory, and the year limit through an in-memory conversion.
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <pty.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "attendus.h"
 #include "banc.h"
 #include "options.h"
 #include "processus.h"
 #include "temporaire.h"
-#include "vellumcast.h"
 
 namespace vellumcast {
 namespace {
@@ -92,33 +88,14 @@ TEST(LigneDeCommandeProgrammeTest, HelpThatCannotBeWrittenIsNoSuccess) {
 }
 
 TEST(LigneDeCommandeProgrammeTest, HelpOnATerminalLeavesTheScreenAlone) {
-  int maitre = -1;
-  pid_t pid = ::forkpty(&maitre, nullptr, nullptr, nullptr);
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    ::execl(VELLUMCAST_BINAIRE, VELLUMCAST_BINAIRE, "--help", static_cast<char*>(nullptr));
-    ::_exit(122);
-  }
-  std::string ecran;
-  const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  for (;;) {
-    pollfd p{maitre, POLLIN, 0};
-    if (::poll(&p, 1, 100) > 0) {
-      char tampon[4096];
-      ssize_t n = ::read(maitre, tampon, sizeof tampon);
-      if (n <= 0) break;  // the program ended and the terminal closed
-      ecran.append(tampon, static_cast<size_t>(n));
-    }
-    if (std::chrono::steady_clock::now() > limite) {
-      ::kill(pid, SIGKILL);
-      break;
-    }
-  }
-  int statut = 0;
-  ::waitpid(pid, &statut, 0);
-  ::close(maitre);
+  Temporaire d;
+  SousTerminal terminal;
+  ASSERT_TRUE(terminal.Lancer({VELLUMCAST_BINAIRE, "--help"}, d.chemin()));
+  int statut = -1;
+  ASSERT_TRUE(terminal.AttendreEtat(&statut, 5));
   ASSERT_TRUE(WIFEXITED(statut));
   EXPECT_EQ(WEXITSTATUS(statut), 0);
+  const std::string& ecran = terminal.ecran();
   // No clearing or colour sequence; the terminal itself turns each LF into CR LF.
   EXPECT_EQ(ecran.find('\x1b'), std::string::npos);
   std::string sans_cr;
@@ -134,14 +111,11 @@ std::string Document(const std::string& uid, const std::string& debut, const std
          "\r\nEndDateTime:" + fin + "\r\n$UpdatedBy:me\r\n\r\nnotes\r\n\f\r\n";
 }
 
-// The event block the document above gives, written from the format.
+// The event block the document above gives.
 std::string Bloc(const std::string& uid, int numero, const std::string& debut,
                  const std::string& fin) {
-  return "BEGIN:VEVENT\r\nUID:" + uid + "-" + std::to_string(numero) +
-         "\r\nCREATED:20091101T100000Z\r\nSUMMARY:Meeting " + uid +
-         "\nDESCRIPTION:notes\\n\n \nDTSTAMP:" + debut + "Z\r\nDTSTART;TZID=France:" + debut +
-         "\r\nDTEND;TZID=France:" + fin +
-         "\r\nSTATUS:CONFIRMED\r\nCATEGORIES:MEETING\r\nTRANSP:OPAQUE\r\nEND:VEVENT\r\n";
+  return BlocAttendu(uid, numero, "SUMMARY:Meeting " + uid + "\nDESCRIPTION:notes\\n\n \n", debut,
+                     fin);
 }
 
 // The result from the first event block on.

@@ -2,22 +2,14 @@
 // README name every exit status and option, and the manual page its version.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "options.h"
 #include "statut.h"
+#include "temporaire.h"
 
 namespace vellumcast {
 namespace {
-
-std::string Lire(const std::string& chemin) {
-  std::ifstream f(chemin, std::ios::binary);
-  std::ostringstream o;
-  o << f.rdbuf();
-  return o.str();
-}
 
 const std::string kManuel = VELLUMCAST_EXEMPLES "/../man/vellumcast.1";
 const std::string kLisezMoi = VELLUMCAST_EXEMPLES "/../README.md";
@@ -26,7 +18,7 @@ constexpr int kStatuts[] = {kSortieOk,      kFichierAbsent,  kCheminInvalide, kA
                             kErreurLecture, kErreurEcriture, kHorsIntervalle, kDebordement};
 
 TEST(ManuelTest, ManualPageListsEveryExitStatus) {
-  const std::string manuel = Lire(kManuel);
+  const std::string manuel = LireFichier(kManuel);
   ASSERT_FALSE(manuel.empty()) << kManuel;
   size_t section = manuel.find(".SH EXIT STATUS");
   ASSERT_NE(section, std::string::npos);
@@ -37,7 +29,7 @@ TEST(ManuelTest, ManualPageListsEveryExitStatus) {
 }
 
 TEST(ManuelTest, ReadmeListsEveryExitStatus) {
-  const std::string lisez_moi = Lire(kLisezMoi);
+  const std::string lisez_moi = LireFichier(kLisezMoi);
   ASSERT_FALSE(lisez_moi.empty()) << kLisezMoi;
   for (int statut : kStatuts) {
     EXPECT_NE(lisez_moi.find("\n| " + std::to_string(statut) + " |"), std::string::npos) << statut;
@@ -45,7 +37,7 @@ TEST(ManuelTest, ReadmeListsEveryExitStatus) {
 }
 
 TEST(ManuelTest, ManualPageCarriesTheProgramsVersion) {
-  const std::string manuel = Lire(kManuel);
+  const std::string manuel = LireFichier(kManuel);
   size_t titre = manuel.find(".TH VELLUMCAST 1 ");
   ASSERT_EQ(titre, 0u);
   std::string ligne = manuel.substr(0, manuel.find('\n'));
@@ -53,8 +45,8 @@ TEST(ManuelTest, ManualPageCarriesTheProgramsVersion) {
 }
 
 TEST(ManuelTest, EveryOptionOfTheHelpIsInTheManualPageAndTheReadme) {
-  const std::string manuel = Lire(kManuel);
-  const std::string lisez_moi = Lire(kLisezMoi);
+  const std::string manuel = LireFichier(kManuel);
+  const std::string lisez_moi = LireFichier(kLisezMoi);
   for (const char* option : {"--year-limit", "--help", "--version"}) {
     ASSERT_NE(TexteAide().find(option), std::string_view::npos) << option;
     // The manual page writes each "-" as "\-".

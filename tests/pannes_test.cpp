@@ -3,7 +3,6 @@
 // (file-size limit, full device) and an input it may not read. Each checks
 // the exit status, standard output, and that nothing else beside the input
 // was emptied or removed.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,8 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "banc.h"
-#include "invariants.h"
+#include "attendus.h"
 #include "processus.h"
 #include "temporaire.h"
 
@@ -47,10 +45,9 @@ std::string Export(const std::string& corps) {
 // Its result, with `description` the DESCRIPTION line as the buffer holds it.
 std::string Resultat(const std::string& description) {
   return PrologueAttendu() +
-         "BEGIN:VEVENT\r\nUID:ABC-1\r\nCREATED:20091101T100000Z\r\nSUMMARY:Fault\n" + description +
-         "DTSTAMP:20090201T093000Z\r\nDTSTART;TZID=France:20090201T093000\r\n"
-         "DTEND;TZID=France:20090201T103000\r\nSTATUS:CONFIRMED\r\nCATEGORIES:MEETING\r\n"
-         "TRANSP:OPAQUE\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+         BlocAttendu("ABC", 1, "SUMMARY:Fault\n" + description, "20090201T093000",
+                     "20090201T103000") +
+         "END:VCALENDAR\r\n";
 }
 
 // Every entry of a directory with its content (a link as "-> target", a
@@ -64,14 +61,7 @@ std::map<std::string, std::string> Etat(const std::string& dossier) {
     } else if (e.is_directory()) {
       etat[nom] = "<dir>";
     } else {
-      std::string contenu;
-      int fd = ::open(e.path().c_str(), O_RDONLY);
-      char t[4096];
-      ssize_t k;
-      while (fd >= 0 && (k = ::read(fd, t, sizeof t)) > 0)
-        contenu.append(t, static_cast<size_t>(k));
-      if (fd >= 0) ::close(fd);
-      etat[nom] = contenu;
+      etat[nom] = LireFichier(e.path());
     }
   }
   return etat;

@@ -1,60 +1,70 @@
-// An in-memory conversion for tests: the input is a string, and the result
-// file, the trace log, the console and the directory are kept in memory.
-// Also the result's opening lines as every test expects them.
+// A whole conversion wired in memory, for the tests, the fuzz target and the
+// micro-benchmarks: the input is a string or any reader, and the result file,
+// the trace log, the console and the directory are kept in memory (or, for
+// timing, the three files go to /dev/null).
 #pragma once
 
+#include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "console.h"
+#include "fichiers.h"
+#include "flux.h"
 #include "repertoire_memoire.h"
 #include "sonde.h"
+#include "trace.h"
 #include "vellumcast.h"
 
 namespace vellumcast {
 
-// A conversion over `entree` with every file in memory.
-struct Banc {
-  explicit Banc(std::string_view entree, Options options = {})
-      : lecteur(&erreurs, entree),
-        source(&lecteur),
-        ecr(&erreurs, "agenda.ics", &out),
-        result(&ecr, &erreurs),
-        clavier(&erreurs, ""),
-        ecran(&erreurs, "", &console_out),
-        console(&clavier, &ecran, false, false),
-        trace(&erreurs, &console),
-        journal(&erreurs, "Vellumcast.log", &log),
-        conv(&source, &result, &trace, &rep, &erreurs, options),
-        sonde(&conv) {
-    trace.LOGFILE = &journal;
-  }
+// What a whole conversion in memory left.
+struct Produit {
+  std::string ics;                  // the result file
+  std::string log;                  // the trace log
+  std::string console;              // standard output
+  std::optional<std::string> ical;  // "~ical.tmp", when the run created it
+  bool brouillons = false;          // another scratch name was left behind
+  uint64_t lectures = 0;            // calls to the reader
+  bool deborde = false;             // the event buffer had moved to disk
+  bool echec = false;
+  std::string erreur;  // the first error's message, "Runtime error N name"; empty without one
+};
+
+// Where the result file, the trace log and the console go.
+enum class Vers { kMemoire, kNul };
+
+class Banc {
+ public:
+  // Over `entree`, read from memory.
+  explicit Banc(std::string_view entree, Options options = {}, Vers vers = Vers::kMemoire);
+  // Over what `lecteur` reads; the run reports to `erreurs`, as the reader does.
+  Banc(Lecteur* lecteur, Erreurs* erreurs, Options options = {});
+  Banc(const Banc&) = delete;
+  Banc& operator=(const Banc&) = delete;
+
+  // Runs the whole conversion and flushes every file.
+  Produit Convertir();
 
   // What the result file has received.
-  const std::string& Resultat() {
-    ecr.Vider();
-    return out;
-  }
+  const std::string& Resultat();
   // The event buffer, as ECRIRE_NEW_RDV copies it into the result.
-  std::string EventBuffer() {
-    size_t avant = Resultat().size();
-    sonde.ECRIRE_NEW_RDV();
-    return Resultat().substr(avant);
-  }
-  const std::string& Journal() {
-    journal.Vider();
-    return log;
-  }
-  std::vector<std::string> DatesDebut() {
-    std::vector<std::string> dates;
-    CHAINE d;
-    while (sonde.NEXT_START_DATE(&d)) dates.emplace_back(d.vue());
-    return dates;
-  }
+  std::string EventBuffer();
+  const std::string& Journal();
+  std::vector<std::string> DatesDebut();
+  Etat& etat() { return sonde.etat(); }
 
-  Erreurs erreurs;
-  Lecteur lecteur;
+ private:
+  Banc(std::string_view entree, Lecteur* lecteur, Erreurs* partagees, Options options, Vers vers);
+
+  Erreurs erreurs_propres_;
+  std::unique_ptr<Lecteur> lecteur_propre_;  // the reader over a string input
+
+ public:
+  Erreurs& erreurs;
   Source source;
   std::string out;
   Ecrivain ecr;
@@ -69,26 +79,11 @@ struct Banc {
   RepertoireMemoire rep;
   Conversion conv;
   SondeConversion sonde;
-
-  Etat& etat() { return sonde.etat(); }
 };
 
-// A whole conversion in memory: the result file, the trace log, and the
-// run's first error once both are flushed.
-struct Produit {
-  std::string ics;
-  std::string log;
-  bool deborde;
-  bool echec;
-  std::string erreur;  // its message, "Runtime error N name"; empty without one
-};
-inline Produit Convertir(std::string_view entree, Options options = {}) {
-  Banc b(entree, options);
-  b.conv.Convertir();
-  Produit p{b.Resultat(), b.Journal(), b.sonde.event_buffer().deborde(), false, ""};
-  p.echec = b.erreurs.echec();
-  if (p.echec) p.erreur = b.erreurs.statut().Message();
-  return p;
-}
+// The whole conversion of `entree`, read from memory.
+Produit Convertir(std::string_view entree, Options options = {});
+// The same read from a descriptor, a buffer's worth at a time as from a file.
+Produit ConvertirParDescripteur(std::string_view entree, Options options = {});
 
 }  // namespace vellumcast

@@ -13,6 +13,14 @@ namespace vellumcast {
 
 namespace fs = std::filesystem;
 
+std::string LireFichier(const std::string& chemin, std::string_view absent) {
+  std::ifstream f(chemin, std::ios::binary);
+  if (!f) return std::string(absent);
+  std::ostringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
 Temporaire::Temporaire() {
   const char* base = std::getenv("TMPDIR");
   std::string modele =
@@ -39,11 +47,7 @@ void Temporaire::Poser(std::string_view nom, std::string_view contenu) const {
 }
 
 std::string Temporaire::Lire(std::string_view nom) const {
-  std::ifstream f(Sous(nom), std::ios::binary);
-  if (!f) return "<absent>";
-  std::ostringstream s;
-  s << f.rdbuf();
-  return s.str();
+  return LireFichier(Sous(nom), "<absent>");
 }
 
 std::vector<std::string> Temporaire::Noms() const {

@@ -1,5 +1,5 @@
-// A fresh directory for one test, and a guard that puts the working
-// directory back, for tests of code that changes it.
+// Files for tests: reading one whole, a fresh directory for one test, and a
+// guard that puts the working directory back, for tests of code that changes it.
 #pragma once
 
 #include <string>
@@ -7,6 +7,9 @@
 #include <vector>
 
 namespace vellumcast {
+
+// The whole content of the file `chemin`, or `absent` when it cannot be opened.
+std::string LireFichier(const std::string& chemin, std::string_view absent = "");
 
 class Temporaire {
  public:
