@@ -211,7 +211,7 @@ TEST(LigneDeCommandeProgrammeTest, CharsetDateOrderAndQuietChangeWhatTheyName) {
            "vellumcast: note: 1 date written that is not a calendar date-time (line 2); calendar "
            "programs reject or move them; months above 12 suggest month-first dates: try "
            "--date-order mdy\n"
-           "vellumcast: note: 1 character above 0x7F, all valid UTF-8, read as single bytes "
+           "vellumcast: note: 1 character above 0x7F, valid UTF-8, read as single bytes "
            "(line 1); if the export is UTF-8, try --charset utf-8\n"},
       {{"--charset=UTF8", "--date-order", "mdy"}, "Caf\xC3\xA9", "20090213T100000", kPremiere},
       {{"-q", "--charset", "latin-1"}, "Caf\xC3\x83\xC2\xA9", "20091302T100000", ""},

@@ -55,6 +55,10 @@ class BilanConversion {
     bool autres = false;  // on further lines too
   };
 
+  static std::string Lignes(const Releve& r);
+  // The words of the note on `perte`, after "note: ".
+  std::string Note(Perte perte, const Releve& r, const Options& options) const;
+
   const Source* source_;
   uint64_t documents_ = 0;
   uint64_t evenements_ = 0;
