@@ -166,6 +166,26 @@ TEST_F(PannesTest, FileSizeLimitMidResultGivesError101AndKeepsWhatWasWritten) {
             (std::vector<std::string>{"Vellumcast.log", "agenda.ics", "agenda.txt", "notes.txt"}));
 }
 
+TEST_F(PannesTest, ErrorStopAfterACaptureLeavesTheCaptureInItsFile) {
+  // A document that embeds a calendar, then one whose result passes the limit
+  // while the run goes on: larger than the writer's buffer.
+  std::string corps;
+  for (int i = 0; i < 6000; ++i) corps += std::string(60, 'x') + "\r\n";
+  const std::string entree =
+      "Subject: Cap\r\n$ICAL_ORIG_STREAM: BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\n"
+      "SUMMARY:Team meeting\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n$UpdatedBy: x\r\n\r\n\x0c\r\n" +
+      Export(corps);
+  dir_.Poser("agenda.txt", entree);
+  Consignes c = Avec({dir_.Sous("agenda.txt")});
+  c.taille_max = 10000;
+  Execution f = Lancer(c);
+  EXPECT_EQ(f.code(), 101);
+  EXPECT_EQ(f.sortie,
+            "iCal d\xe9tect\xe9\r\nVEVENT detecte\r\nfin iCal\r\nsaut de page\r\nsaut de page\r\n"
+            "UID:ABC-1\r\nRuntime error 101 agenda.ics\r\n");
+  EXPECT_EQ(dir_.Lire("~ical.tmp"), "BEGIN:VEVENT\r\nSUMMARY:Team meeting\r\nEND:VEVENT\r\n");
+}
+
 TEST_F(PannesTest, FileSizeLimitAtTheClosingLineNeverEndsWithStatus0) {
   // The whole result but its last line fits: the failure comes at the final flush.
   const std::string attendu = Resultat("DESCRIPTION:Body\\n\n \n");

@@ -32,10 +32,6 @@ class Console {
   // Sends what is buffered to standard output.
   void Vider();
 
-  bool sortie_terminal() const { return sortie_terminal_; }
-  Lecteur* entree() const { return entree_; }
-  Ecrivain* sortie() const { return sortie_; }
-
  private:
   bool LireToucheTerminal(char* touche);
 

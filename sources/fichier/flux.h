@@ -38,7 +38,6 @@ class Lecteur {
   // Drops the bytes read ahead; the next byte comes from the descriptor.
   void OublierAvance() { pos_ = fin_; }
   int fd() const { return fd_; }
-  const std::string& nom() const { return nom_; }
   // Closes the descriptor; true when it closed cleanly (or was not owned).
   bool Fermer();
   // After an end of input met on a terminal, lets the next read wait for the
@@ -63,7 +62,7 @@ class Lecteur {
 // failure is reported to the run's errors; every later write is dropped.
 class Ecrivain {
  public:
-  static constexpr size_t kTailleTampon = 1 << 18;
+  static constexpr size_t kTailleTampon = 1 << 16;
 
   Ecrivain(Erreurs* erreurs, std::string nom, int fd, bool proprietaire);
   // Appends to `*cible`.
@@ -89,8 +88,6 @@ class Ecrivain {
   // Flushes and closes; false when anything failed.
   bool Fermer();
   bool echec() const { return echec_; }
-  const std::string& nom() const { return nom_; }
-  int fd() const { return fd_; }
 
  private:
   void EcrireLong(std::string_view s);

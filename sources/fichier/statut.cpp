@@ -5,14 +5,8 @@
 namespace vellumcast {
 
 int CodeErreur(Operation op, int errnum) {
-  switch (op) {
-    case Operation::kLecture:
-      return kErreurLecture;
-    case Operation::kEcriture:
-      return kErreurEcriture;
-    case Operation::kOuverture:
-      break;
-  }
+  if (op == Operation::kLecture) return kErreurLecture;
+  if (op == Operation::kEcriture) return kErreurEcriture;
   switch (errnum) {
     case ENOENT:
       return kFichierAbsent;

@@ -37,7 +37,6 @@ class Statut {
 
   bool ok() const { return code_ == 0; }
   int code() const { return code_; }
-  const std::string& nom() const { return nom_; }
   // "Runtime error N", followed by a blank and the file's name for a file failure.
   std::string Message() const;
 
