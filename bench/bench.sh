@@ -41,24 +41,39 @@ generer() {
   mkdir -p "$tmp/$nom"
   "$gen" "$@" >"$tmp/$nom/export.txt"
 }
-# convertir NAME: one timed conversion; prints "wall_seconds cpu_seconds peak_kib"
-convertir() { (cd "$tmp/$1" && "$mes" "$vc" export.txt </dev/null); }
+# convertir NAME: one timed conversion, with the options in $options and the
+# export in $export (default export.txt); prints "wall cpu peak_kib user sys"
+convertir() {
+  (cd "$tmp/$1" && "$mes" "$vc" ${options:-} "${export:-export.txt}" </dev/null 2>/dev/null)
+}
 # recoder NAME: one timed iconv into a file beside the input
 recoder() { "$mes" -o "$tmp/$1/iconv.txt" iconv -f ISO-8859-1 -t UTF-8 "$tmp/$1/export.txt"; }
+# appels NAME: system calls per MB of input of one conversion, from strace -c -f
+appels() {
+  command -v strace >/dev/null || { echo -; return; }
+  (cd "$tmp/$1" && strace -c -f -o "$tmp/strace.txt" "$vc" ${options:-} "${export:-export.txt}" \
+    </dev/null >/dev/null 2>&1) || true
+  awk -v o="$(taille "$tmp/$1/${export:-export.txt}")" \
+    '/ total$/ {printf "%.0f", $(NF - 2) / (o / 1e6)}' "$tmp/strace.txt"
+}
 
 # serie NAME COMMAND [N]: a warm-up run, then N runs (default $runs); sets
-# med_s (wall time), med_cpu, min_s, min_cpu and max_kib
+# med_s (wall time), med_cpu, med_user, med_sys, min_s, min_cpu and max_kib
 serie() {
-  local nom=$1 cmd=$2 n=${3:-$runs} s=() c=() k=0 mur cpu kib
+  local nom=$1 cmd=$2 n=${3:-$runs} s=() c=() u=() y=() k=0 mur cpu kib user sys
   $cmd "$nom" >/dev/null
   for ((i = 0; i < n; i++)); do
-    read -r mur cpu kib < <($cmd "$nom")
+    read -r mur cpu kib user sys < <($cmd "$nom")
     s+=("$mur")
     c+=("$cpu")
+    u+=("$user")
+    y+=("$sys")
     if ((kib > k)); then k=$kib; fi
   done
   med_s=$(printf '%s\n' "${s[@]}" | median)
   med_cpu=$(printf '%s\n' "${c[@]}" | median)
+  med_user=$(printf '%s\n' "${u[@]}" | median)
+  med_sys=$(printf '%s\n' "${y[@]}" | median)
   min_s=$(printf '%s\n' "${s[@]}" | sort -g | head -1)
   min_cpu=$(printf '%s\n' "${c[@]}" | sort -g | head -1)
   max_kib=$k
@@ -75,27 +90,48 @@ echo "medians of $runs runs after a warm-up run, MB = 10^6 bytes, seconds of wal
 echo "(cpu: user + system seconds), peak RSS in MiB from the kernel's rusage, seed 1."
 echo
 
-echo "== Throughput: realistic documents (about 1 KB, 1 to 20 dates, half of the documents"
-echo "   dated before 2012, 30% recurring, at most 3000 distinct recurring identifiers)"
-ligne='%-7s %-10s %7s %7s %7s %8s %7s %6s %7s %6s %9s\n'
-printf "$ligne" input program docs "in MB" "out MB" seconds "MB/s" ratio cpu ratio "peak RSS"
+echo "== Throughput: realistic documents (about 1 KB, 1 to 20 dates, 90% of the documents"
+echo "   dated before 2012, 30% recurring, at most 3000 distinct recurring identifiers), with an"
+echo "   embedded calendar in 7% of the documents or in none; -q: without the summary; utf-8: the"
+echo "   same export recoded to UTF-8 by iconv, converted with --charset utf-8"
+ligne='%-14s %-15s %7s %7s %7s %7s %6s %6s %6s %8s %7s\n'
+printf "$ligne" input program "in MB" "out MB" seconds "MB/s" ratio user sys "calls/MB" "peak"
+# ligne_vc LABEL PROGRAM: one row from the last serie of vellumcast over $nom
+ligne_vc() {
+  printf "$ligne" "$etiquette" "$2" "$(mb "$entree")" "$(mb "$(taille "$tmp/$nom/${3:-export}.ics")")" \
+    "$(f 3 "$med_s")" "$(f 1 "$entree / 1e6 / $med_s")" "$(f 2 "$med_s / $ic_s")" \
+    "$(f 3 "$med_user")" "$(f 3 "$med_sys")" "$(appels "$nom")" "$(mib "$max_kib")"
+}
 for docs in 10000 100000; do
-  nom=real$docs
-  generer "$nom" --docs "$docs" --seed 1
-  entree=$(taille "$tmp/$nom/export.txt")
-  serie "$nom" convertir
-  vc_s=$med_s vc_c=$med_cpu vc_k=$max_kib
-  serie "$nom" recoder
-  ic_s=$med_s ic_c=$med_cpu ic_k=$max_kib
-  etiquette="$(mb "$entree" | cut -d. -f1) MB"
-  printf "$ligne" "$etiquette" vellumcast "$docs" "$(mb "$entree")" "$(mb "$(taille "$tmp/$nom/export.ics")")" \
-    "$(f 3 "$vc_s")" "$(f 1 "$entree / 1e6 / $vc_s")" "$(f 2 "$vc_s / $ic_s")" "$(f 3 "$vc_c")" \
-    "$(f 2 "$vc_c / $ic_c")" "$(mib "$vc_k")"
-  printf "$ligne" "$etiquette" iconv "$docs" "$(mb "$entree")" "$(mb "$(taille "$tmp/$nom/iconv.txt")")" \
-    "$(f 3 "$ic_s")" "$(f 1 "$entree / 1e6 / $ic_s")" 1.00 "$(f 3 "$ic_c")" 1.00 "$(mib "$ic_k")"
-  rm -rf "${tmp:?}/$nom"
+  for ical in 0.07 0; do
+    nom=real$docs
+    generer "$nom" --docs "$docs" --seed 1 --avant-2012 0.9 --part-ical "$ical"
+    entree=$(taille "$tmp/$nom/export.txt")
+    etiquette="$(mb "$entree" | cut -d. -f1) MB, $([[ $ical == 0 ]] && echo "no cal" || echo "7% cal")"
+    serie "$nom" recoder
+    ic_s=$med_s ic_user=$med_user ic_sys=$med_sys ic_k=$max_kib
+    serie "$nom" convertir
+    ligne_vc "$etiquette" vellumcast
+    options=-q serie "$nom" convertir
+    options=-q ligne_vc "$etiquette" "vellumcast -q"
+    if [[ $docs == 100000 && $ical != 0 ]]; then
+      iconv -f ISO-8859-1 -t UTF-8 "$tmp/$nom/export.txt" >"$tmp/$nom/utf8.txt"
+      options="--charset utf-8" export=utf8.txt serie "$nom" convertir
+      entree_utf8=$(taille "$tmp/$nom/utf8.txt")
+      printf "$ligne" "$etiquette" "vellumcast utf-8" "$(mb "$entree_utf8")" \
+        "$(mb "$(taille "$tmp/$nom/utf8.ics")")" "$(f 3 "$med_s")" \
+        "$(f 1 "$entree_utf8 / 1e6 / $med_s")" "$(f 2 "$med_s / $ic_s")" "$(f 3 "$med_user")" \
+        "$(f 3 "$med_sys")" "$(options="--charset utf-8" export=utf8.txt appels "$nom")" \
+        "$(mib "$max_kib")"
+    fi
+    printf "$ligne" "$etiquette" iconv "$(mb "$entree")" "$(mb "$(taille "$tmp/$nom/iconv.txt")")" \
+      "$(f 3 "$ic_s")" "$(f 1 "$entree / 1e6 / $ic_s")" 1.00 "$(f 3 "$ic_user")" "$(f 3 "$ic_sys")" - \
+      "$(mib "$ic_k")"
+    rm -rf "${tmp:?}/$nom"
+  done
 done
-echo "(ratio: vellumcast / iconv over the same file in the same run, wall time then cpu time)"
+echo "(ratio: the wall time over iconv's over the same file in the same run; calls/MB: system"
+echo " calls per MB of input counted by strace -c -f, '-' without strace)"
 echo
 
 echo "== Scaling with the number of documents: tiny documents (about 150 bytes, 1 or 2 dates,"

@@ -1,6 +1,7 @@
 // vellumcast_mesure: runs a command and prints its wall time and its CPU time
-// (user + system) in seconds, and its peak resident memory in KiB, from the
-// rusage the kernel keeps for it (what /usr/bin/time -v reports).
+// (user + system) in seconds, its peak resident memory in KiB, then its user
+// and its system time in seconds, from the rusage the kernel keeps for it
+// (what /usr/bin/time -v reports).
 //   vellumcast_mesure [-o FILE] COMMAND [ARGS...]
 // The command's standard output goes to FILE (default /dev/null), so that
 // writing it costs the same for every program measured.
@@ -46,7 +47,9 @@ int main(int argc, char** argv) {
   double s = static_cast<double>(t1.tv_sec - t0.tv_sec) + (t1.tv_nsec - t0.tv_nsec) * 1e-9;
   double cpu = static_cast<double>(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
                (ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) * 1e-6;
-  std::printf("%.6f %.6f %ld\n", s, cpu, ru.ru_maxrss);
+  double user = static_cast<double>(ru.ru_utime.tv_sec) + ru.ru_utime.tv_usec * 1e-6;
+  double sys = static_cast<double>(ru.ru_stime.tv_sec) + ru.ru_stime.tv_usec * 1e-6;
+  std::printf("%.6f %.6f %ld %.6f %.6f\n", s, cpu, ru.ru_maxrss, user, sys);
   if (!WIFEXITED(etat) || WEXITSTATUS(etat) != 0) {
     std::fprintf(stderr, "vellumcast_mesure: %s ended with status %d\n", argv[i],
                  WIFEXITED(etat) ? WEXITSTATUS(etat) : 128 + WTERMSIG(etat));

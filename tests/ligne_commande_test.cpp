@@ -169,13 +169,15 @@ TEST(LigneDeCommandeProgrammeTest, FileNamedLikeAnOptionStaysReachable) {
   }
 }
 
-TEST(LigneDeCommandeProgrammeTest, ArgumentsAfterTheNameAreIgnored) {
+TEST(LigneDeCommandeProgrammeTest, OptionsAfterTheNameCountAndExtraNamesAreTold) {
   Temporaire d;
   d.Poser("agenda.txt", kExportAnnees);
-  Execution e = Lancer(d, {"agenda.txt", "--year-limit", "2099", "--bogus"});
+  Execution e = Lancer(d, {"agenda.txt", "-q", "--year-limit", "2016", "b.txt", "c.txt"});
   EXPECT_EQ(e.code(), 0);
+  EXPECT_EQ(e.erreur, "vellumcast: extra arguments 'b.txt', 'c.txt' ignored: one file per run\n");
   EXPECT_EQ(Evenements(d.Lire("agenda.ics")),
-            Bloc("OLD", 1, "20090201T100000", "20090201T110000") + "END:VCALENDAR\r\n");
+            Bloc("OLD", 1, "20090201T100000", "20090201T110000") +
+                Bloc("MID", 2, "20150615T093000", "20150615T103000") + "END:VCALENDAR\r\n");
 }
 
 TEST(LigneDeCommandeProgrammeTest, OptionsWithoutNameOpenTheDialogue) {

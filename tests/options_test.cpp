@@ -23,32 +23,59 @@ TEST(LigneDeCommandeTest, NoArgumentAsksOnTheConsoleWithTheDefaultLimit) {
   EXPECT_EQ(l.erreur, "");
 }
 
-// Which argument becomes the name, and that the ones after it are ignored.
-TEST(LigneDeCommandeTest, NameIsTheFirstArgumentThatIsNoOption) {
+// Options and names in any order: the first name is the input, the others
+// are left; after "--" every argument is a name.
+TEST(LigneDeCommandeTest, FirstNameIsTheInputWhereverTheOptionsStand) {
   struct Cas {
     std::vector<const char*> args;
     const char* nom;
+    std::vector<std::string> superflus;
+    int32_t annee;
   } cas[] = {
-      {{"agenda.txt"}, "agenda.txt"},
-      {{"agenda.txt", "--bogus", "x"}, "agenda.txt"},
-      {{"agenda.txt", "--help"}, "agenda.txt"},
-      {{"-"}, "-"},
-      {{""}, ""},
-      {{"--", "--help"}, "--help"},
-      {{"--", "-"}, "-"},
-      {{"--", "--"}, "--"},
-      {{"--", ""}, ""},
-      {{"./--help"}, "./--help"},
-      {{"--year-limit", "2020", "a.txt", "b.txt"}, "a.txt"},
-      {{"--year-limit", "2020", "--", "-x"}, "-x"},
+      {{"agenda.txt"}, "agenda.txt", {}, 2012},
+      {{"agenda.txt", "b.txt", "c.txt"}, "agenda.txt", {"b.txt", "c.txt"}, 2012},
+      {{"-"}, "-", {}, 2012},
+      {{""}, "", {}, 2012},
+      {{"--", "--help"}, "--help", {}, 2012},
+      {{"--", "-", "--"}, "-", {"--"}, 2012},
+      {{"./--help"}, "./--help", {}, 2012},
+      {{"--year-limit", "2020", "a.txt", "b.txt"}, "a.txt", {"b.txt"}, 2020},
+      {{"a.txt", "--year-limit", "2030"}, "a.txt", {}, 2030},
+      {{"a.txt", "--year-limit=2031", "--", "--year-limit", "2032"},
+       "a.txt",
+       {"--year-limit", "2032"},
+       2031},
+      {{"--year-limit", "2020", "--", "-x"}, "-x", {}, 2020},
   };
   for (const Cas& c : cas) {
     LigneDeCommande l = Lire(c.args);
     ASSERT_TRUE(l.nom.has_value()) << c.nom;
     EXPECT_EQ(*l.nom, c.nom);
+    EXPECT_EQ(l.superflus, c.superflus) << c.nom;
+    EXPECT_EQ(l.options.annee_limite, c.annee) << c.nom;
     EXPECT_FALSE(l.aide || l.version) << c.nom;
     EXPECT_EQ(l.erreur, "") << c.nom;
   }
+}
+
+TEST(LigneDeCommandeTest, ShortFormsAndOutput) {
+  EXPECT_TRUE(Lire({"a.txt", "-h"}).aide);
+  EXPECT_TRUE(Lire({"-V"}).version);
+  EXPECT_TRUE(Lire({"-q", "a.txt"}).silencieux);
+  for (std::vector<const char*> args : {std::vector<const char*>{"-o", "out/r.ics", "a.txt"},
+                                        std::vector<const char*>{"a.txt", "-oout/r.ics"},
+                                        std::vector<const char*>{"--output=out/r.ics", "a.txt"}}) {
+    LigneDeCommande l = Lire(args);
+    EXPECT_EQ(l.erreur, "");
+    ASSERT_TRUE(l.sortie.has_value());
+    EXPECT_EQ(*l.sortie, "out/r.ics");
+    EXPECT_EQ(*l.nom, "a.txt");
+  }
+  EXPECT_EQ(Lire({"a.txt", "-o"}).erreur, "option --output needs a file name");
+  EXPECT_EQ(ArgumentsSuperflus(Lire({"a", "b\x1b[2J"})),
+            "extra argument 'b?[2J' ignored: one file per run");
+  EXPECT_EQ(ArgumentsSuperflus(Lire({"a", "b", "c"})),
+            "extra arguments 'b', 'c' ignored: one file per run");
 }
 
 TEST(LigneDeCommandeTest, DoubleDashAloneLeavesNoName) {
@@ -101,7 +128,7 @@ TEST(LigneDeCommandeTest, YearLimitAsLastArgumentIsAUsageError) {
 
 TEST(LigneDeCommandeTest, UnknownOptionsAreUsageErrors) {
   for (const char* option :
-       {"-h", "-x", "--HELP", "--help=1", "--year-limitt", "---", "-v", "--versio"}) {
+       {"-x", "--HELP", "--help=1", "--year-limitt", "---", "-v", "--versio", "-qq"}) {
     LigneDeCommande l = Lire({option, "a.txt"});
     EXPECT_EQ(l.erreur, std::string("unknown option '") + option + "'") << option;
   }

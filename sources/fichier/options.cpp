@@ -8,20 +8,24 @@ namespace vellumcast {
 namespace {
 
 constexpr std::string_view kAide =
-    "Usage: vellumcast [OPTION]... [--] [FILE]\n"
+    "Usage: vellumcast [OPTION]... [FILE]\n"
     "Convert the calendar export FILE into an iCalendar file beside it, named after\n"
     "it with the extension .ics, and write the trace log Vellumcast.log there.\n"
-    "Without FILE, the name is asked for on the console.\n"
+    "Without FILE, the name is asked for on the console. Options may come before\n"
+    "or after FILE; a value follows its option or comes after \"=\".\n"
     "\n"
+    "  -o, --output FILE  write the result to FILE, and the trace log and scratch\n"
+    "                     files in FILE's directory\n"
     "  --year-limit YEAR  leave out events whose start year is YEAR or later\n"
     "                     (four digits; 2012 when not given)\n"
     "  --charset NAME     the character set of the export: iso-8859-1 (the\n"
     "                     default), windows-1252 or utf-8\n"
     "  --date-order ORDER dmy (the default: day/month/year) or mdy (month first)\n"
     "  -q, --quiet        no summary of the run on standard error\n"
-    "  --help             show this help and exit\n"
-    "  --version          show the version and exit\n"
-    "  --                 take the next argument as FILE, even if it starts with -\n"
+    "  -h, --help         show this help and exit\n"
+    "  -V, --version      show the version and exit\n"
+    "  --                 take the arguments after it as names, even if they start\n"
+    "                     with -\n"
     "\n"
     "Exit status: 0 when the conversion is complete, 64 for a usage error, else the\n"
     "run-time error number shown on standard output (see vellumcast(1)).\n";
@@ -76,6 +80,12 @@ struct Option {
   std::string (*lire)(std::string_view valeur, LigneDeCommande* ligne);
 };
 
+std::string LireSortie(std::string_view valeur, LigneDeCommande* ligne) {
+  if (valeur.empty()) return "option --output needs a file name";
+  ligne->sortie.emplace(valeur);
+  return {};
+}
+
 std::string Aide(std::string_view, LigneDeCommande* ligne) {
   ligne->aide = true;
   return {};
@@ -92,19 +102,26 @@ std::string Silence(std::string_view, LigneDeCommande* ligne) {
 }
 
 constexpr Option kOptions[] = {
-    {"--help", 0, "", Aide},
-    {"--version", 0, "", Version},
+    {"--help", 'h', "", Aide},
+    {"--version", 'V', "", Version},
     {"--quiet", 'q', "", Silence},
+    {"--output", 'o', "a file name", LireSortie},
     {"--year-limit", 0, "a year", LireAnnee},
     {"--charset", 0, "a character set", LireJeuDeCaracteres},
     {"--date-order", 0, "dmy or mdy", LireOrdre},
 };
 
-// The option `arg` names, and its value when it follows "="; null when
-// `arg` is no option.
+// The option `arg` names, and its value when it follows "=" (or the letter
+// of its short form); null when `arg` is no option.
 const Option* Trouver(std::string_view arg, std::optional<std::string_view>* valeur) {
   for (const Option& o : kOptions) {
-    if (o.court != 0 && arg.size() == 2 && arg[1] == o.court) return &o;
+    if (o.court != 0 && arg[1] == o.court) {
+      if (arg.size() == 2) return &o;
+      if (!o.quoi.empty()) {
+        *valeur = arg.substr(2);
+        return &o;
+      }
+    }
     if (!arg.starts_with(o.nom)) continue;
     if (arg.size() == o.nom.size()) return &o;
     if (!o.quoi.empty() && arg[o.nom.size()] == '=') {
@@ -119,14 +136,22 @@ const Option* Trouver(std::string_view arg, std::optional<std::string_view>* val
 
 LigneDeCommande LireLigneDeCommande(int argc, const char* const* argv) {
   LigneDeCommande ligne;
-  int i = 1;
-  for (; i < argc; ++i) {
+  bool options = true;  // until "--"
+  for (int i = 1; i < argc; ++i) {
     std::string_view arg = argv[i];
-    if (arg == "--") {
-      ++i;
-      break;
+    if (options && arg == "--") {
+      options = false;
+      continue;
     }
-    if (arg.size() < 2 || arg[0] != '-') break;  // the name, "-" alone included
+    // A name, "-" alone included: the first is the input, the others are left.
+    if (!options || arg.size() < 2 || arg[0] != '-') {
+      if (ligne.nom) {
+        ligne.superflus.emplace_back(arg);
+      } else {
+        ligne.nom.emplace(arg);
+      }
+      continue;
+    }
     std::optional<std::string_view> valeur;
     const Option* option = Trouver(arg, &valeur);
     if (option == nullptr) {
@@ -143,8 +168,15 @@ LigneDeCommande LireLigneDeCommande(int argc, const char* const* argv) {
     ligne.erreur = option->lire(valeur.value_or(""), &ligne);
     if (!ligne.erreur.empty() || ligne.aide || ligne.version) return ligne;
   }
-  if (i < argc) ligne.nom = argv[i];
   return ligne;
+}
+
+std::string ArgumentsSuperflus(const LigneDeCommande& ligne) {
+  if (ligne.superflus.empty()) return {};
+  std::string noms;
+  for (const std::string& nom : ligne.superflus) noms += (noms.empty() ? "" : ", ") + Cite(nom);
+  return std::string(ligne.superflus.size() == 1 ? "extra argument " : "extra arguments ") + noms +
+         " ignored: one file per run";
 }
 
 std::string_view TexteAide() { return kAide; }

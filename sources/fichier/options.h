@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "reglages.h"
 
@@ -16,18 +17,23 @@ namespace vellumcast {
 struct LigneDeCommande {
   bool aide = false;
   bool version = false;
-  bool silencieux = false;         // no summary on standard error
-  Options options;                 // what the conversion is told
-  std::optional<std::string> nom;  // the input file's name; none: ask on the console
+  bool silencieux = false;             // no summary on standard error
+  Options options;                     // what the conversion is told
+  std::optional<std::string> nom;      // the input file's name; none: ask on the console
+  std::vector<std::string> superflus;  // the names after the first, left alone
+  std::optional<std::string> sortie;   // where the result goes; none: beside the input
   std::string erreur;
 };
 
-// Reads `argv[1]` to `argv[argc - 1]`. An argument that starts with "-", other
-// than "-" alone, is an option until "--" or the first name; the argument after
-// "--" is the name whatever it looks like; arguments after the name are ignored.
-// An option's value is the next argument, or follows "=" in the same one.
-// --help or --version ends the reading of options.
+// Reads `argv[1]` to `argv[argc - 1]`. Options and names come in any order: an
+// argument that starts with "-", other than "-" alone, is an option, until
+// "--", after which every argument is a name. The first name is the input.
+// An option's value is the next argument, or follows "=" in the same one (or
+// the letter of a short form). --help or --version ends the reading.
 LigneDeCommande LireLigneDeCommande(int argc, const char* const* argv);
+
+// The warning about the names after the first, or nothing.
+std::string ArgumentsSuperflus(const LigneDeCommande& ligne);
 
 // The usage text of --help, lines ended by LF.
 std::string_view TexteAide();

@@ -110,6 +110,9 @@ int Programme(int argc, char** argv) {
     EcrireSeul(2, "vellumcast: cannot write to standard output\n");
     return kErreurEcriture;
   }
+  if (std::string superflus = ArgumentsSuperflus(ligne); !superflus.empty()) {
+    EcrireSeul(2, "vellumcast: " + superflus + "\n");
+  }
 
   Erreurs erreurs;
   Lecteur entree_std(&erreurs, "", 0, false);
