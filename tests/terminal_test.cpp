@@ -14,6 +14,7 @@ namespace {
 
 const std::string kProgramme = VELLUMCAST_BINAIRE;
 constexpr const char* kEffacer = "\x1b[2J\x1b[H\x1b[0;37m";
+constexpr const char* kSansCouleur = "\x1b[0m";
 constexpr const char* kInvite = "Input file name : ";
 constexpr const char* kQuestion = "Input file not found. Abort ? [Y/N] : ";
 
@@ -55,7 +56,8 @@ TEST_F(TerminalTest, NameEchoesAndTheKeyDoesNot) {
   terminal_.Taper("\x04");
   int statut = Fin();
   EXPECT_TRUE(WIFEXITED(statut) && WEXITSTATUS(statut) == 2) << statut;
-  EXPECT_TRUE(terminal_.ecran().ends_with(std::string(kInvite) + "\r\r\nNo input file given\r\r\n"))
+  EXPECT_TRUE(terminal_.ecran().ends_with(std::string(kInvite) + "\r\r\nNo input file given\r\r\n" +
+                                          kSansCouleur))
       << terminal_.ecran();
   EXPECT_TRUE(terminal_.ModeNormal());
   EXPECT_TRUE(tmp_.Noms().empty());
@@ -70,7 +72,9 @@ TEST_F(TerminalTest, OneCtrlDEndsDocumentsTypedAfterAnEmptyName) {
   terminal_.Taper("\x04");
   int statut = Fin();
   EXPECT_TRUE(WIFEXITED(statut) && WEXITSTATUS(statut) == 0) << statut;
-  EXPECT_TRUE(terminal_.ecran().ends_with("Fichier source termine\r\r\n")) << terminal_.ecran();
+  EXPECT_TRUE(
+      terminal_.ecran().ends_with(std::string("Fichier source termine\r\r\n") + kSansCouleur))
+      << terminal_.ecran();
   EXPECT_TRUE(terminal_.ModeNormal());
 }
 
@@ -129,6 +133,64 @@ TEST_F(TerminalTest, InterruptIgnoredAtStartStaysIgnored) {
   int statut = Fin();
   EXPECT_TRUE(WIFEXITED(statut) && WEXITSTATUS(statut) == 0) << statut;
   EXPECT_TRUE(terminal_.ModeNormal());
+}
+
+// Whether the screen is cleared and coloured, and the colour set back when
+// the user gives up at the question, as the environment says.
+TEST_F(TerminalTest, ColoursFollowNoColorAndTermAndAreSetBackAtAnAbort) {
+  struct Cas {
+    std::vector<std::string> variables;
+    bool couleurs;
+  } cas[] = {{{"NO_COLOR", "TERM=xterm"}, true},
+             {{"NO_COLOR=1"}, false},
+             {{"NO_COLOR=", "TERM=dumb"}, false},
+             {{"NO_COLOR=", "TERM=xterm"}, true}};
+  for (const Cas& c : cas) {
+    SousTerminal terminal;
+    ASSERT_TRUE(terminal.Lancer({kProgramme, "missing.txt"}, tmp_.chemin(), {}, c.variables));
+    ASSERT_TRUE(terminal.Attendre(kQuestion)) << terminal.ecran();
+    terminal.Taper("y");
+    int statut = -1;
+    ASSERT_TRUE(terminal.AttendreEtat(&statut));
+    EXPECT_TRUE(WIFEXITED(statut) && WEXITSTATUS(statut) == 0) << statut;
+    terminal.Attendre("\n", terminal.ecran().find(kQuestion), 1);
+    const std::string& ecran = terminal.ecran();
+    if (c.couleurs) {
+      EXPECT_TRUE(ecran.starts_with(kEffacer)) << ecran;
+      EXPECT_TRUE(ecran.ends_with(kSansCouleur)) << ecran;
+    } else {
+      EXPECT_EQ(ecran.find('\x1b'), std::string::npos) << ecran;
+    }
+  }
+}
+
+TEST_F(TerminalTest, SigtermSetsTheColourBackBeforeTheEnd) {
+  ASSERT_TRUE(terminal_.Lancer({kProgramme}, tmp_.chemin(), {}, {"NO_COLOR", "TERM=xterm"}));
+  ASSERT_TRUE(terminal_.Attendre(kInvite)) << terminal_.ecran();
+  terminal_.Signaler(SIGTERM);
+  int statut = Fin();
+  EXPECT_TRUE(WIFSIGNALED(statut) && WTERMSIG(statut) == SIGTERM) << statut;
+  terminal_.Attendre(kSansCouleur, 0, 1);
+  EXPECT_TRUE(terminal_.ecran().ends_with(kSansCouleur)) << terminal_.ecran();
+}
+
+// On a UTF-8 terminal the trace shows its input bytes in UTF-8, control
+// characters still as "?"; the log keeps the bytes as read.
+TEST_F(TerminalTest, TraceInUtf8OnAUtf8Terminal) {
+  tmp_.Poser("agenda.txt",
+             "STARTDATETIME: 01/02/2009 10:00:00\r\nApptUNID: caf\xe9\x85\r\n"
+             "$ICAL_ORIG_STREAM: x\r\nEND:VCALENDAR\r\n$UpdatedBy: x\r\n\r\n\f\r\n");
+  ASSERT_TRUE(terminal_.Lancer({kProgramme, "-q", "agenda.txt"}, tmp_.chemin(), {},
+                               {"LC_ALL", "LC_CTYPE", "LANG=C.UTF-8", "NO_COLOR=1"}));
+  int statut = Fin();
+  EXPECT_TRUE(WIFEXITED(statut) && WEXITSTATUS(statut) == 0) << statut;
+  terminal_.Attendre("Fichier source termine", 0, 1);
+  EXPECT_EQ(
+      terminal_.ecran(),
+      "iCal d\xc3\xa9tect\xc3\xa9\r\r\nfin iCal\r\r\nsaut de page\r\r\nUID:caf\xc3\xa9?-1\r\r\n"
+      "Fichier source termine\r\r\n");
+  EXPECT_EQ(tmp_.Lire("Vellumcast.log"),
+            "iCal d\xe9tect\xe9\r\nfin iCal\r\nsaut de page\r\nUID:caf\xe9\x85-1\r\n");
 }
 
 }  // namespace

@@ -6,9 +6,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <iterator>
+#include <string>
 
+#include "chaines.h"
 #include "flux.h"
+#include "utf8.h"
 
 namespace vellumcast {
 
@@ -19,6 +23,22 @@ namespace {
 struct termios g_normal;
 volatile sig_atomic_t g_brut = 0;
 int g_fd_brut = -1;
+// Whether standard output was set to light grey, for a signal handler to
+// set the colour back.
+volatile sig_atomic_t g_couleur = 0;
+constexpr char kGris[] = "\x1b[0;37m";
+constexpr char kSansCouleur[] = "\x1b[0m";
+
+// Writes a sequence from a signal handler: no buffer, nothing but write().
+void EcrireSequence(const char* s, size_t n) {
+  while (n > 0) {
+    ssize_t k = write(1, s, n);
+    if (k < 0 && errno == EINTR) continue;
+    if (k <= 0) return;
+    s += k;
+    n -= static_cast<size_t>(k);
+  }
+}
 
 // The signals that would leave the terminal raw, and what they did before the key was awaited.
 constexpr int kSignaux[] = {SIGINT, SIGTERM, SIGTSTP, SIGHUP, SIGQUIT};
@@ -49,15 +69,17 @@ void Installer(int sig) {
 void SurSignal(int sig) {
   int errno_avant = errno;
   if (g_brut) tcsetattr(g_fd_brut, TCSANOW, &g_normal);
+  if (g_couleur) EcrireSequence(kSansCouleur, sizeof kSansCouleur - 1);
   signal(sig, SIG_DFL);
   raise(sig);
   sigset_t seul;
   sigemptyset(&seul);
   sigaddset(&seul, sig);
   sigprocmask(SIG_UNBLOCK, &seul, nullptr);
-  // Back from a stop: the key is still awaited.
+  // Back from a stop: the key is still awaited, in grey.
   Installer(sig);
   if (g_brut) PasserEnBrut();
+  if (g_couleur) EcrireSequence(kGris, sizeof kGris - 1);
   errno = errno_avant;
 }
 
@@ -78,22 +100,71 @@ void RendreSignaux() {
 
 }  // namespace
 
-Console::Console(Lecteur* entree, Ecrivain* sortie, bool entree_terminal, bool sortie_terminal)
+Terminal LireTerminal(Jeu jeu) {
+  Terminal t;
+  t.jeu = jeu;
+  const char* sans_couleur = std::getenv("NO_COLOR");
+  const char* term = std::getenv("TERM");
+  t.couleurs = (sans_couleur == nullptr || *sans_couleur == '\0') &&
+               (term == nullptr || std::string_view(term) != "dumb");
+  const char* locale = nullptr;
+  for (const char* nom : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+    locale = std::getenv(nom);
+    if (locale != nullptr && *locale != '\0') break;
+  }
+  std::string l;
+  for (const char* p = locale; p != nullptr && *p != '\0'; ++p) {
+    if (*p != '-') l += TOLOWERCASE(*p);
+  }
+  t.utf8 = l.find("utf8") != std::string::npos;
+  return t;
+}
+
+Console::Console(Lecteur* entree, Ecrivain* sortie, bool entree_terminal, bool sortie_terminal,
+                 Terminal terminal)
     : entree_(entree),
       sortie_(sortie),
       entree_terminal_(entree_terminal),
-      sortie_terminal_(sortie_terminal) {}
+      sortie_terminal_(sortie_terminal),
+      terminal_(terminal) {}
+
+Console::~Console() { Terminer(); }
 
 void Console::Preparer() {
-  if (!sortie_terminal_) return;
+  if (!sortie_terminal_ || !terminal_.couleurs) return;
   // Clear, home, light grey (colour 7).
-  sortie_->Ecrire("\x1b[2J\x1b[H\x1b[0;37m");
+  sortie_->Ecrire("\x1b[2J\x1b[H");
+  sortie_->Ecrire(kGris);
+  colore_ = true;
+  g_couleur = 1;
+  PrendreSignaux();
+}
+
+void Console::Terminer() {
+  if (colore_) {
+    colore_ = false;
+    sortie_->Ecrire(kSansCouleur);
+  }
+  sortie_->Vider();
+  g_couleur = 0;
 }
 
 void Console::Ecrire(std::string_view texte) { sortie_->Ecrire(texte); }
 
 void Console::Ligne(std::string_view texte) {
-  if (sortie_terminal_) {
+  if (sortie_terminal_ && terminal_.utf8) {
+    // As the result's texts are converted; a control character, of either
+    // range, shows as "?".
+    std::string utf8(EnUtf8::Place(texte.size()), '\0');
+    EnUtf8 conversion(terminal_.jeu, nullptr);
+    char* fin = conversion.Finir(conversion.Convertir(texte, utf8.data()));
+    for (const char* p = utf8.data(); p < fin; ++p) {
+      auto u = static_cast<unsigned char>(*p);
+      bool c1 = u == 0xC2 && p + 1 < fin && static_cast<unsigned char>(p[1]) < 0xA0;
+      sortie_->Ecrire(u < 32 || u == 127 || c1 ? '?' : *p);
+      p += c1;
+    }
+  } else if (sortie_terminal_) {
     for (char c : texte) {
       auto u = static_cast<unsigned char>(c);
       bool controle = u < 32 || u == 127 || (u >= 128 && u < 160);

@@ -5,20 +5,44 @@
 #include <string>
 #include <string_view>
 
+#include "reglages.h"
+
 namespace vellumcast {
 
 class Ecrivain;
 class Lecteur;
+
+// What the terminal on standard output accepts.
+struct Terminal {
+  // It may be cleared and coloured: not when NO_COLOR is set (and not empty)
+  // or TERM is "dumb".
+  bool couleurs = true;
+  // Its locale (LC_ALL, else LC_CTYPE, else LANG) names UTF-8: trace lines
+  // are shown converted, as the result's texts are, under `jeu`.
+  bool utf8 = false;
+  Jeu jeu = Jeu::kIso88591;
+};
+
+// The terminal as the environment describes it, the export's texts in `jeu`.
+Terminal LireTerminal(Jeu jeu);
 
 class Console {
  public:
   // `entree` reads standard input (the same reader serves the documents when
   // they come from standard input); `sortie` writes standard output.
   // `entree_terminal` and `sortie_terminal` tell whether each is a terminal.
-  Console(Lecteur* entree, Ecrivain* sortie, bool entree_terminal, bool sortie_terminal);
+  Console(Lecteur* entree, Ecrivain* sortie, bool entree_terminal, bool sortie_terminal,
+          Terminal terminal = {});
+  // Sets the colour back, as Terminer does.
+  ~Console();
+  Console(const Console&) = delete;
+  Console& operator=(const Console&) = delete;
 
-  // Clears the screen and sets light grey, on a terminal only.
+  // Clears the screen and sets light grey, on a terminal that takes colours;
+  // from then on, a signal that ends the program sets the colour back first.
   void Preparer();
+  // Sets the colour back when Preparer set it, and sends what is buffered.
+  void Terminer();
   // Writes `texte` as it is, without a line end.
   void Ecrire(std::string_view texte);
   // Writes a trace line and CR LF. On a terminal, control bytes (0 to 31, 127,
@@ -39,6 +63,8 @@ class Console {
   Ecrivain* sortie_;
   bool entree_terminal_;
   bool sortie_terminal_;
+  Terminal terminal_;
+  bool colore_ = false;
 };
 
 }  // namespace vellumcast

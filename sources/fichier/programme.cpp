@@ -55,7 +55,7 @@ struct Fichiers {
   f.console->Vider();
   f.console->Ecrire(statut.Message());
   f.console->Ecrire("\r\n");
-  f.console->Vider();
+  f.console->Terminer();
   std::exit(statut.code());
 }
 
@@ -117,7 +117,8 @@ int Programme(int argc, char** argv) {
   Erreurs erreurs;
   Lecteur entree_std(&erreurs, "", 0, false);
   Ecrivain sortie_std(&erreurs, "", 1, false);
-  Console console(&entree_std, &sortie_std, ::isatty(0) == 1, ::isatty(1) == 1);
+  Console console(&entree_std, &sortie_std, ::isatty(0) == 1, ::isatty(1) == 1,
+                  LireTerminal(ligne.options.jeu));
   Fichiers f;
   f.console = &console;
 

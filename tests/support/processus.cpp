@@ -162,7 +162,8 @@ SousTerminal::~SousTerminal() {
 }
 
 bool SousTerminal::Lancer(const std::vector<std::string>& argv, const std::string& repertoire,
-                          const std::vector<int>& ignores) {
+                          const std::vector<int>& ignores,
+                          const std::vector<std::string>& variables) {
   IgnorerSigpipe();
   int etats[2];
   if (::openpty(&maitre_, &esclave_, nullptr, nullptr, nullptr) != 0 ||
@@ -190,6 +191,14 @@ bool SousTerminal::Lancer(const std::vector<std::string>& argv, const std::strin
       for (int fd = 0; fd <= 2; ++fd) ::dup2(esclave_, fd);
       ::signal(SIGPIPE, SIG_DFL);
       for (int sig : ignores) ::signal(sig, SIG_IGN);
+      for (const std::string& v : variables) {
+        size_t egal = v.find('=');
+        if (egal == std::string::npos) {
+          ::unsetenv(v.c_str());
+        } else {
+          ::setenv(v.substr(0, egal).c_str(), v.substr(egal + 1).c_str(), 1);
+        }
+      }
       if (::chdir(repertoire.c_str()) != 0) ::_exit(126);
       ::execv(args[0], args.data());
       ::_exit(127);

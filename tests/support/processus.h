@@ -51,9 +51,11 @@ class SousTerminal {
   SousTerminal(const SousTerminal&) = delete;
   SousTerminal& operator=(const SousTerminal&) = delete;
 
-  // Starts `argv` in `repertoire`; `ignores` are signals it starts with ignored.
+  // Starts `argv` in `repertoire`; `ignores` are signals it starts with
+  // ignored; `variables` ("NAME=VALUE", or "NAME" to remove it) change the
+  // environment it gets.
   bool Lancer(const std::vector<std::string>& argv, const std::string& repertoire,
-              const std::vector<int>& ignores = {});
+              const std::vector<int>& ignores = {}, const std::vector<std::string>& variables = {});
   // Types `texte` on the keyboard.
   void Taper(std::string_view texte);
   // Reads the screen until what came after the first `depuis` bytes holds
