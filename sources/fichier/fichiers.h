@@ -154,6 +154,14 @@ class RepertoireCourant : public Repertoire {
   Statut Effacer(const std::string& nom) override;
 };
 
+// Opens `nom` for writing, with `drapeaux` (O_CREAT, O_TRUNC, O_NOFOLLOW)
+// beside O_WRONLY, without waiting on a FIFO or a device, and keeps it only
+// when it is a regular file: a FIFO (whether anyone reads it or not), a
+// device, a socket or a directory there is refused as access denied, with
+// nothing written through it; so is a link refused by O_NOFOLLOW. `*fd`
+// receives the descriptor, in blocking mode, when the status is ok.
+Statut OuvrirEnEcriture(const std::string& nom, int drapeaux, int* fd);
+
 // What GETINPUTFILE ends with.
 enum class Choix {
   kOuvert,      // the input is open and its directory is the working directory

@@ -61,10 +61,10 @@ struct Fichiers {
 
 // Creates (or empties) `nom` for writing.
 Statut Creer(const std::string& nom, Erreurs* erreurs, std::unique_ptr<Ecrivain>* ecrivain) {
-  int fd = ::open(nom.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return Statut::Fichier(Operation::kOuverture, errno, nom);
-  *ecrivain = std::make_unique<Ecrivain>(erreurs, nom, fd, true);
-  return Statut();
+  int fd = -1;
+  Statut statut = OuvrirEnEcriture(nom, O_CREAT | O_TRUNC, &fd);
+  if (statut.ok()) *ecrivain = std::make_unique<Ecrivain>(erreurs, nom, fd, true);
+  return statut;
 }
 
 // The first name the run would create, empty or erase that is the input
