@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -65,6 +66,31 @@ Statut Creer(const std::string& nom, Erreurs* erreurs, std::unique_ptr<Ecrivain>
   Statut statut = OuvrirEnEcriture(nom, O_CREAT | O_TRUNC, &fd);
   if (statut.ok()) *ecrivain = std::make_unique<Ecrivain>(erreurs, nom, fd, true);
   return statut;
+}
+
+// Creates the trace log, or opens it without emptying it, and empties it only
+// once this run holds it alone: a run that finds another run holding it stops
+// before it has written or erased anything. The lock lasts until the process
+// ends, on a descriptor of its own that outlives the log's close at the stop,
+// so that no other run starts before the result is complete.
+Statut CreerJournal(Erreurs* erreurs, std::unique_ptr<Ecrivain>* journal) {
+  int fd = -1;
+  Statut statut = OuvrirEnEcriture(kNomJournal, O_CREAT, &fd);
+  if (!statut.ok()) return statut;
+  // A file system that cannot lock at all leaves the run unguarded, not stopped.
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+    ::close(fd);
+    return Statut::FichierCode(kAccesRefuse, kNomJournal).Raison("in use by another run");
+  }
+  // Never closed: this copy holds the lock until the process ends.
+  ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+  if (::ftruncate(fd, 0) != 0) {
+    statut = Statut::Fichier(Operation::kOuverture, errno, kNomJournal);
+    ::close(fd);
+    return statut;
+  }
+  *journal = std::make_unique<Ecrivain>(erreurs, kNomJournal, fd, true);
+  return Statut();
 }
 
 // The first name the run would create, empty or erase that is the input
@@ -147,7 +173,7 @@ int Programme(int argc, char** argv) {
   if (!collision.empty()) ArretErreur(Statut::FichierCode(kAccesRefuse, collision), f);
 
   std::unique_ptr<Ecrivain> journal;
-  statut = Creer(kNomJournal, &erreurs, &journal);
+  statut = CreerJournal(&erreurs, &journal);
   if (!statut.ok()) ArretErreur(statut, f);
   f.journal = journal.get();
   trace.LOGFILE = journal.get();
