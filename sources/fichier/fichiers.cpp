@@ -104,11 +104,13 @@ std::string Developper(const std::string& nom) {
     if (absolu.back() != '/') absolu += '/';
     absolu += nom;
   }
+  // An absolute form past the path limit, or through a directory that cannot
+  // be searched, would not open: the name as given does.
+  struct stat a, n;
+  if (::stat(absolu.c_str(), &a) != 0) return nom;
   // Normalising "a/../b" is only right when "a" is no link: check it is the same file.
   std::string normal = std::filesystem::path(absolu).lexically_normal().string();
-  struct stat a, n;
-  if (::stat(absolu.c_str(), &a) == 0 && ::stat(normal.c_str(), &n) == 0 && a.st_dev == n.st_dev &&
-      a.st_ino == n.st_ino) {
+  if (::stat(normal.c_str(), &n) == 0 && a.st_dev == n.st_dev && a.st_ino == n.st_ino) {
     return normal;
   }
   return absolu;

@@ -184,7 +184,9 @@ Choix GETINPUTFILE(const std::string* argument, Console* console, Erreurs* erreu
                    Statut* statut);
 
 // The absolute form of `nom` used to open it: lexically normalised when that
-// names the same file; `nom` itself when it does not exist.
+// names the same file; `nom` itself when it does not exist, or when its
+// absolute form cannot be built or reached (a working directory past the
+// path limit, or one whose path cannot be read).
 std::string Developper(const std::string& nom);
 
 // The result file's name: the base name of `fic1name` (after its last "/",
