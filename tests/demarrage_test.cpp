@@ -143,6 +143,15 @@ TEST_F(DemarrageTest, ResultNameTakenByADirectoryIsRuntimeError5) {
   EXPECT_EQ(r.code(), 5);
 }
 
+TEST_F(DemarrageTest, ReadFailureOnStandardInputNamesIt) {
+  // Standard input opened on a directory: every read of it fails.
+  tmp_.Poser("dans/rien");
+  Execution r = Executer(
+      {"/bin/sh", "-c", "exec \"$0\" \"\" <\"$1\"", kProgramme, tmp_.Sous("dans")}, tmp_.chemin());
+  EXPECT_EQ(r.code(), 100);
+  EXPECT_EQ(r.sortie, "Runtime error 100 (standard input)\r\n");
+}
+
 TEST_F(DemarrageTest, FailedWriteToStandardOutputIsRuntimeError101) {
   if (::access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
   tmp_.Poser("agenda.txt");

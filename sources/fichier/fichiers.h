@@ -162,6 +162,9 @@ class RepertoireCourant : public Repertoire {
 // receives the descriptor, in blocking mode, when the status is ok.
 Statut OuvrirEnEcriture(const std::string& nom, int drapeaux, int* fd);
 
+// The name that stands for the input in messages when it is standard input.
+constexpr const char* kNomEntreeStandard = "(standard input)";
+
 // What GETINPUTFILE ends with.
 enum class Choix {
   kOuvert,      // the input is open and its directory is the working directory

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <string>
@@ -118,6 +119,13 @@ bool EcrireSeul(int fd, std::string_view texte) {
   return ecrivain.Vider();
 }
 
+// The usage error `erreur` on standard error; on a terminal, the argument it
+// quotes cannot drive it.
+void SignalerUsage(std::string erreur) {
+  if (::isatty(2) == 1) std::replace_if(erreur.begin(), erreur.end(), EstControle, '?');
+  EcrireSeul(2, "vellumcast: " + erreur + "\nTry 'vellumcast --help'.\n");
+}
+
 }  // namespace
 
 int Programme(int argc, char** argv) {
@@ -128,7 +136,7 @@ int Programme(int argc, char** argv) {
   // usage errors leave the screen as it was.
   const LigneDeCommande ligne = LireLigneDeCommande(argc, argv);
   if (!ligne.erreur.empty()) {
-    EcrireSeul(2, "vellumcast: " + ligne.erreur + "\nTry 'vellumcast --help'.\n");
+    SignalerUsage(ligne.erreur);
     return kUsage;
   }
   if (ligne.aide || ligne.version) {
@@ -138,7 +146,7 @@ int Programme(int argc, char** argv) {
   }
 
   Erreurs erreurs;
-  Lecteur entree_std(&erreurs, "", 0, false);
+  Lecteur entree_std(&erreurs, kNomEntreeStandard, 0, false);
   Ecrivain sortie_std(&erreurs, "", 1, false);
   Console console(&entree_std, &sortie_std, ::isatty(0) == 1, ::isatty(1) == 1);
   Fichiers f;
