@@ -1,8 +1,8 @@
-// Runs that meet other processes, end to end: a second run in the directory
-// of one still going. The first run is held mid-way without any timing: its
-// standard output goes into a FIFO that the test stops reading after the
-// first byte, so the run waits in its next write, its input open and partly
-// read, until the test reads on.
+// Runs that meet other processes, end to end: an input changed while the run
+// reads it, and a second run in the directory of one still going. The first
+// run is held mid-way without any timing: its standard output goes into a
+// FIFO that the test stops reading after the first byte, so the run waits in
+// its next write, its input open and partly read, until the test reads on.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -91,6 +91,51 @@ class RunRetenu {
   Execution fin_;
   std::string sortie_;
 };
+
+struct Changement {
+  const char* nom;
+  void (*changer)(const std::string& chemin);
+  int documents;  // what the run reads in all
+};
+
+class EntreeChangee : public testing::TestWithParam<Changement> {};
+
+TEST_P(EntreeChangee, RunCompletesThenSaysSoAndEndsWithStatus1) {
+  Temporaire dossier, tube;
+  dossier.Poser("agenda.txt", Documents(0, kDocuments));
+  RunRetenu run({VELLUMCAST_BINAIRE, dossier.Sous("agenda.txt")}, dossier.chemin(),
+                tube.Sous("sortie"));
+  ASSERT_TRUE(run.Attendre());
+  GetParam().changer(dossier.Sous("agenda.txt"));
+  Execution fin = run.Finir();
+  EXPECT_EQ(fin.code(), 1);
+  EXPECT_EQ(fin.erreur, "vellumcast: " + dossier.Sous("agenda.txt") +
+                            " changed while it was read: the result may be incomplete; convert "
+                            "it again\n");
+  // Every document read is in the result, as with any input: the last block
+  // is the last document's. Megabytes are compared without printing them.
+  const int n = GetParam().documents;
+  EXPECT_TRUE(fin.sortie == Trace(n) + "Fichier source termine\r\n");
+  EXPECT_TRUE(dossier.Lire("agenda.ics").ends_with(Bloc(n - 1) + "END:VCALENDAR\r\n"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Changements, EntreeChangee,
+    testing::Values(Changement{"TruncatedToHalf",
+                               [](const std::string& chemin) {
+                                 ASSERT_EQ(::truncate(chemin.c_str(), kDocuments / 2 * 90), 0);
+                               },
+                               kDocuments / 2},
+                    Changement{"GrownByAQuarter",
+                               [](const std::string& chemin) {
+                                 int fd = ::open(chemin.c_str(), O_WRONLY | O_APPEND);
+                                 const std::string plus = Documents(kDocuments, kDocuments * 5 / 4);
+                                 ASSERT_EQ(::write(fd, plus.data(), plus.size()),
+                                           static_cast<ssize_t>(plus.size()));
+                                 ::close(fd);
+                               },
+                               kDocuments * 5 / 4}),
+    [](const testing::TestParamInfo<Changement>& i) { return std::string(i.param.nom); });
 
 TEST(DeuxRunsTest, SecondRunInTheSameDirectoryStopsWithError5AndTheFirstLogIsWhole) {
   Temporaire dossier, tube;

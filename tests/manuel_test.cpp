@@ -22,8 +22,9 @@ std::string Lire(const std::string& chemin) {
 const std::string kManuel = VELLUMCAST_EXEMPLES "/../man/vellumcast.1";
 const std::string kLisezMoi = VELLUMCAST_EXEMPLES "/../README.md";
 
-constexpr int kStatuts[] = {kSortieOk,      kFichierAbsent,  kCheminInvalide, kAccesRefuse, kUsage,
-                            kErreurLecture, kErreurEcriture, kHorsIntervalle, kDebordement};
+constexpr int kStatuts[] = {kSortieOk,       kEntreeModifiee, kFichierAbsent, kCheminInvalide,
+                            kAccesRefuse,    kUsage,          kErreurLecture, kErreurEcriture,
+                            kHorsIntervalle, kDebordement};
 
 TEST(ManuelTest, ManualPageListsEveryExitStatus) {
   const std::string manuel = Lire(kManuel);

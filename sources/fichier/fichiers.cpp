@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 
@@ -116,6 +117,30 @@ std::string Developper(const std::string& nom) {
   return absolu;
 }
 
+Empreinte Relever(int fd, bool depuis_le_debut) {
+  Empreinte e;
+  struct stat st;
+  if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return e;
+  e.reguliere = true;
+  e.depuis_le_debut = depuis_le_debut;
+  e.taille = st.st_size;
+  e.modification = st.st_mtim;
+  return e;
+}
+
+bool Changee(const Empreinte& avant, const Lecteur& lecteur) {
+  if (!avant.reguliere) return false;
+  const Empreinte apres = Relever(lecteur.fd(), false);
+  if (!apres.reguliere || apres.taille != avant.taille ||
+      apres.modification.tv_sec != avant.modification.tv_sec ||
+      apres.modification.tv_nsec != avant.modification.tv_nsec) {
+    return true;
+  }
+  if (!avant.depuis_le_debut) return false;
+  const auto taille = static_cast<uint64_t>(avant.taille);
+  return lecteur.au_bout() ? lecteur.octets_lus() != taille : lecteur.octets_lus() > taille;
+}
+
 std::string NomResultat(const std::string& fic1name) {
   size_t barre = fic1name.rfind('/');
   std::string reste = barre == std::string::npos ? fic1name : fic1name.substr(barre + 1);
@@ -162,6 +187,7 @@ Choix GETINPUTFILE(const std::string* argument, Console* console, Erreurs* erreu
       entree->FIC1NAME.clear();
       entree->PATH.clear();
       entree->fichier.reset();
+      entree->empreinte = Relever(console->entree()->fd(), false);
       return Choix::kOuvert;
     }
     int fd = OuvrirEntree(nom);
@@ -180,6 +206,7 @@ Choix GETINPUTFILE(const std::string* argument, Console* console, Erreurs* erreu
     size_t barre = nom.rfind('/');
     entree->PATH = barre == std::string::npos ? std::string() : nom.substr(0, barre + 1);
     entree->fichier = std::make_unique<Lecteur>(erreurs, nom, fd, true);
+    entree->empreinte = Relever(fd, true);
     if (!entree->PATH.empty() && ::chdir(entree->PATH.c_str()) != 0) {
       *statut = Statut::Fichier(Operation::kOuverture, errno, entree->PATH);
       return Choix::kErreur;

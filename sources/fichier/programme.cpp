@@ -126,6 +126,16 @@ void SignalerUsage(std::string erreur) {
   EcrireSeul(2, "vellumcast: " + erreur + "\nTry 'vellumcast --help'.\n");
 }
 
+// The status of a complete run: 1, and why on standard error, when the input
+// changed while it was read.
+int Fin(bool changee, const Entree& entree) {
+  if (!changee) return kSortieOk;
+  const std::string nom = entree.fichier ? entree.FIC1NAME : kNomEntreeStandard;
+  EcrireSeul(2, "vellumcast: " + nom +
+                    " changed while it was read: the result may be incomplete; convert it again\n");
+  return kEntreeModifiee;
+}
+
 }  // namespace
 
 int Programme(int argc, char** argv) {
@@ -206,6 +216,7 @@ int Programme(int argc, char** argv) {
 
   journal->Fermer();
   if (erreurs.echec()) ArretErreur(erreurs.statut(), f);
+  const bool changee = Changee(entree.empreinte, *lecteur);
   if (entree.fichier && !entree.fichier->Fermer()) {
     ArretErreur(Statut::Fichier(Operation::kLecture, errno, entree.FIC1NAME), f);
   }
@@ -215,7 +226,7 @@ int Programme(int argc, char** argv) {
   console.Ecrire("Fichier source termine\r\n");
   console.Vider();
   if (erreurs.echec()) ArretErreur(erreurs.statut(), f);
-  return kSortieOk;
+  return Fin(changee, entree);
 }
 
 }  // namespace vellumcast

@@ -9,6 +9,7 @@ namespace vellumcast {
 // file error codes the program has always reported.
 enum Sortie : int {
   kSortieOk = 0,
+  kEntreeModifiee = 1,    // the run completed, but the input changed while it was read
   kFichierAbsent = 2,     // ENOENT on open, create, erase or change of directory
   kCheminInvalide = 3,    // ENOTDIR, ENAMETOOLONG, ELOOP
   kAccesRefuse = 5,       // any other failure to open, create, erase or change directory
