@@ -1,7 +1,7 @@
 // File-system faults met by the real program, end to end: a directory it may
 // not write, a result name taken by a directory, a write that fails part-way
-// (file-size limit), a FIFO or a device under a name it writes, and an input
-// it may not read. Each checks the exit status, standard
+// (file-size limit), a FIFO or a device under a name it writes, an unusable
+// /tmp, and an input it may not read. Each checks the exit status, standard
 // output, and that nothing else beside the input was emptied or removed.
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -250,6 +250,46 @@ INSTANTIATE_TEST_SUITE_P(
         Special{"CaptureFifoBeingRead", "~ical.tmp", Piege::kFifoLue,
                 "iCal d\xe9tect\xe9\r\nRuntime error 5 ~ical.tmp\r\n"}),
     [](const testing::TestParamInfo<Special>& i) { return std::string(i.param.nom); });
+
+// A body over the memory bound spills to a file in $TMPDIR; /tmp, made
+// read-only in a mount namespace of the run's own, is not needed.
+TEST_F(PannesTest, SpillGoesToTmpdirWhenTmpIsReadOnly) {
+  if (::geteuid() != 0) GTEST_SKIP() << "a mount namespace needs root";
+  if (::access("/usr/bin/unshare", X_OK) != 0) GTEST_SKIP() << "no /usr/bin/unshare";
+  if (Executer({"/usr/bin/unshare", "-m", "/bin/true"}, "/").code() != 0) {
+    GTEST_SKIP() << "no mount namespace can be made here";
+  }
+  std::string corps, description = "DESCRIPTION:";
+  for (int i = 0; i < 20000; ++i) {
+    corps += std::string(60, 'x') + "\r\n";
+    description += std::string(60, 'x') + "\\n\n ";
+  }
+  description += "\n";
+  ASSERT_GT(corps.size(), size_t{1} << 20);
+  dir_.Poser("agenda.txt", Export(corps));
+  Temporaire deborde;
+  // /tmp read-only, then the run's directory and $TMPDIR, wherever they lie,
+  // writable again; 77 when any of it cannot be done.
+  const std::string script =
+      "mount --bind /tmp /tmp && mount -o remount,bind,ro /tmp || exit 77\n"
+      "for d in \"$2\" \"$3\"; do\n"
+      "  mount --bind \"$d\" \"$d\" && mount -o remount,bind,rw \"$d\" || exit 77\n"
+      "done\n"
+      "cd \"$2\" && exec \"$1\" agenda.txt\n";
+  const std::vector<std::string> environnement = {"PATH=/usr/sbin:/usr/bin:/sbin:/bin",
+                                                  "TMPDIR=" + deborde.chemin()};
+  Execution f = Executer({"/usr/bin/unshare", "-m", "/bin/sh", "-c", script, "sh", programme_,
+                          dir_.chemin(), deborde.chemin()},
+                         dir_.chemin(), nullptr, &environnement, 30);
+  if (f.code() == 77) GTEST_SKIP() << "/tmp could not be made read-only: " << f.erreur;
+  EXPECT_EQ(f.code(), 0) << f.sortie;
+  EXPECT_EQ(f.sortie, "saut de page\r\nUID:ABC-1\r\nFichier source termine\r\n");
+  EXPECT_EQ(f.erreur, "");
+  // Over a megabyte: compared without printing it.
+  EXPECT_TRUE(dir_.Lire("agenda.ics") == Resultat(description)) << "the result differs";
+  // The spill file never had a name there.
+  EXPECT_TRUE(deborde.Noms().empty());
+}
 
 struct Illisible {
   const char* nom;
