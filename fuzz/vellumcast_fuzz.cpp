@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "invariants.h"
-#include "tampon.h"
+#include "reglages.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view entree(reinterpret_cast<const char*>(data), size);
