@@ -352,15 +352,6 @@ const CasChangement kChangements[] = {
        Redater(c);
      },
      true},
-    {"GrownThenCutBackToItsSizeAndTime",
-     [](Lecteur* l, const std::string& c) {
-       LireUnTampon(l);
-       Tailler(c, 2 * kTailleFichier);
-       LireJusquAuBout(l);
-       Tailler(c, kTailleFichier);
-       Redater(c);
-     },
-     true},
 };
 
 class ChangeeTest : public testing::TestWithParam<CasChangement> {};
