@@ -1,11 +1,17 @@
 // The built program's start-up, run as a child process: the dialogue on a
 // redirected console, the files it creates, and the run-time error stop.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "attendus.h"
+#include "invariants.h"
 #include "processus.h"
 #include "temporaire.h"
 
@@ -102,12 +108,50 @@ TEST_F(DemarrageTest, LongNamesAreHeldWhole) {
   EXPECT_NE(tmp_.Lire(dossier + "/" + base + ".ics"), "<absent>");
 }
 
+TEST_F(DemarrageTest, DirectoryDeeperThanThePathLimitConvertsUnderTheNameGiven) {
+  // 18 levels of 245 bytes, made through descriptors: the absolute form of
+  // the deepest passes 4,096 bytes, and only its descriptor reaches it.
+  const std::string nom(244, 'p');
+  int fd = ::open(tmp_.chemin().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  for (int k = 0; k < 18; ++k) {
+    ASSERT_EQ(::mkdirat(fd, nom.c_str(), 0755), 0);
+    int dessous = ::openat(fd, nom.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ::close(fd);
+    fd = dessous;
+  }
+  const std::string profond = "/proc/self/fd/" + std::to_string(fd);
+  std::ofstream(profond + "/agenda.txt", std::ios::binary)
+      << "Subject: Deep\r\nSTARTDATETIME: 01/02/2009 09:30:00\r\nApptUNID: P\r\n"
+         "$UpdatedBy: x\r\n\r\n\x0c\r\n";
+  Execution r = Executer({kProgramme, "agenda.txt"}, profond);
+  EXPECT_EQ(r.sortie, "saut de page\r\nUID:P-1\r\nFichier source termine\r\n");
+  EXPECT_EQ(r.code(), 0);
+  std::ostringstream ics;
+  ics << std::ifstream(profond + "/agenda.ics", std::ios::binary).rdbuf();
+  ::close(fd);
+  EXPECT_EQ(ics.str(),
+            PrologueAttendu() +
+                "BEGIN:VEVENT\r\nUID:P-1\r\nCREATED:20091101T100000Z\r\nSUMMARY:Deep\n"
+                "DESCRIPTION:\nDTSTAMP:20090201T093000Z\r\nDTSTART;TZID=France:20090201T093000\r\n"
+                "STATUS:CONFIRMED\r\nCATEGORIES:MEETING\r\nTRANSP:OPAQUE\r\nEND:VEVENT\r\n"
+                "END:VCALENDAR\r\n");
+}
+
 TEST_F(DemarrageTest, ResultNameTakenByADirectoryIsRuntimeError5) {
   tmp_.Poser("agenda.txt");
   tmp_.Poser("agenda.ics/dedans");
   Execution r = Lancer({"agenda.txt"}, nullptr);
   EXPECT_EQ(r.sortie, "Runtime error 5 agenda.ics\r\n");
   EXPECT_EQ(r.code(), 5);
+}
+
+TEST_F(DemarrageTest, ReadFailureOnStandardInputNamesIt) {
+  // Standard input opened on a directory: every read of it fails.
+  tmp_.Poser("dans/rien");
+  Execution r = Executer(
+      {"/bin/sh", "-c", "exec \"$0\" \"\" <\"$1\"", kProgramme, tmp_.Sous("dans")}, tmp_.chemin());
+  EXPECT_EQ(r.code(), 100);
+  EXPECT_EQ(r.sortie, "Runtime error 100 (standard input)\r\n");
 }
 
 TEST_F(DemarrageTest, FailedWriteToStandardOutputIsRuntimeError101) {

@@ -1,6 +1,8 @@
 #include "fichiers.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -306,6 +308,84 @@ TEST_F(DevelopperTest, DotDotThroughALinkKeepsTheUnnormalisedForm) {
   EXPECT_EQ(Developper("lien/../f.txt"), tmp_.chemin() + "/lien/../f.txt");
   // Normalising would name a file that does not exist.
   EXPECT_EQ(Developper("lien/../seul.txt"), tmp_.chemin() + "/lien/../seul.txt");
+}
+
+// ---------------------------------------------------------------- changed input
+
+constexpr size_t kTailleFichier = kTampon + kTampon / 4;
+constexpr struct timespec kDate[2] = {{1233446400, 0}, {1233446400, 0}};
+
+void LireUnTampon(Lecteur* l) { l->Avancer(l->Disponible().size()); }
+void LireJusquAuBout(Lecteur* l) {
+  while (!l->Disponible().empty()) LireUnTampon(l);
+}
+void Tailler(const std::string& chemin, size_t taille) {
+  ASSERT_EQ(::truncate(chemin.c_str(), static_cast<off_t>(taille)), 0);
+}
+// Puts the modification time back as it was at the open.
+void Redater(const std::string& chemin) { ::utimensat(AT_FDCWD, chemin.c_str(), kDate, 0); }
+
+struct CasChangement {
+  const char* nom;
+  // Reads the input through `l` and changes it behind the reader's back.
+  void (*lire)(Lecteur* l, const std::string& chemin);
+  bool changee;
+};
+
+const CasChangement kChangements[] = {
+    // A code 26 ends the input before its end: fewer bytes read is no change.
+    {"StoppedBeforeItsEnd", [](Lecteur* l, const std::string&) { LireUnTampon(l); }, false},
+    {"TouchedAfterTheEnd",
+     [](Lecteur* l, const std::string& c) {
+       LireJusquAuBout(l);
+       const struct timespec plus_tard[2] = {{1233446400, 0}, {1233446401, 0}};
+       ::utimensat(AT_FDCWD, c.c_str(), plus_tard, 0);
+     },
+     true},
+    // Size and time put back as they were: only the count of bytes read tells.
+    {"CutThenRegrownToItsSizeAndTime",
+     [](Lecteur* l, const std::string& c) {
+       LireUnTampon(l);
+       Tailler(c, kTampon / 2);
+       LireJusquAuBout(l);
+       Tailler(c, kTailleFichier);
+       Redater(c);
+     },
+     true},
+};
+
+class ChangeeTest : public testing::TestWithParam<CasChangement> {};
+
+TEST_P(ChangeeTest, SizeTimeAndBytesReadAgainstTheOpen) {
+  Temporaire tmp;
+  const std::string chemin = tmp.Sous("agenda.txt");
+  tmp.Poser("agenda.txt", std::string(kTailleFichier, 'x'));
+  Redater(chemin);
+  Erreurs erreurs;
+  Lecteur lecteur(&erreurs, chemin, ::open(chemin.c_str(), O_RDONLY | O_CLOEXEC), true);
+  const Empreinte avant = Relever(lecteur.fd(), true);
+  ASSERT_TRUE(avant.reguliere);
+  GetParam().lire(&lecteur, chemin);
+  EXPECT_EQ(Changee(avant, lecteur), GetParam().changee);
+  EXPECT_FALSE(erreurs.echec());
+}
+
+INSTANTIATE_TEST_SUITE_P(Lectures, ChangeeTest, testing::ValuesIn(kChangements),
+                         [](const testing::TestParamInfo<CasChangement>& i) {
+                           return std::string(i.param.nom);
+                         });
+
+// A pipe's time changes with every write to it: it is never judged.
+TEST(EmpreinteTest, NeverChangedForWhatIsNoRegularFile) {
+  int tube[2];
+  ASSERT_EQ(::pipe(tube), 0);
+  Erreurs erreurs;
+  Lecteur lecteur(&erreurs, "", tube[0], true);
+  const Empreinte avant = Relever(tube[0], true);
+  ASSERT_EQ(::write(tube[1], "x", 1), 1);
+  ::close(tube[1]);
+  LireJusquAuBout(&lecteur);
+  EXPECT_FALSE(Changee(avant, lecteur));
 }
 
 }  // namespace

@@ -395,5 +395,23 @@ TEST(InteropTest, MonthFirstDatesReadBackWithDateOrderMdy) {
   VerifierLecture(texte, attendus, options);
 }
 
+TEST(InteropTest, IdentifierAndDateAbove127ReadBackInUtf8) {
+  const Produit p = Convertir(
+      "Subject:s\r\nApptUNID:caf\xe9\xa0\r\nSTARTDATETIME:01/02/2009 10:00\xe9\r\n"
+      "$UpdatedBy:me\r\n\r\n\f\r\n");
+  ASSERT_FALSE(p.echec) << p.erreur;
+  Lecture l = LireAvecLibical(p.ics);
+  EXPECT_TRUE(l.analyse);
+  ASSERT_EQ(l.evenements.size(), 1u);
+  EXPECT_EQ(l.evenements[0].uid, "caf\xc3\xa9\xc2\xa0-1");
+  // A time that is no time is refused as a date-time, and its text comes back
+  // with it, as written.
+  const std::string refus = "DTSTART property. Removing entire property: 20090201T1000\xc3\xa9";
+  bool relu = false;
+  for (const std::string& e : l.evenements[0].erreurs) relu = relu || e.ends_with(refus);
+  EXPECT_TRUE(relu) << "no X-LIC-ERROR ends with: " << refus;
+  EXPECT_EQ(p.log, "saut de page\r\nUID:caf\xe9\xa0-1\r\n");
+}
+
 }  // namespace
 }  // namespace vellumcast::interop

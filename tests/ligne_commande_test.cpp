@@ -67,6 +67,9 @@ TEST(LigneDeCommandeProgrammeTest, UsageErrorsExit64WithTheMessageOnStandardErro
        "vellumcast: option --date-order needs dmy or mdy, not 'ymd'\nTry 'vellumcast --help'.\n"},
       {{"--charset"},
        "vellumcast: option --charset needs a character set\nTry 'vellumcast --help'.\n"},
+      // Redirected, only bytes 0 to 31 and 127 are hidden.
+      {{"--x\x01\x7f\x85\x9f\xa0"},
+       "vellumcast: unknown option '--x??\x85\x9f\xa0'\nTry 'vellumcast --help'.\n"},
   };
   for (const Cas& c : cas) {
     Temporaire d;
@@ -103,6 +106,22 @@ TEST(LigneDeCommandeProgrammeTest, HelpOnATerminalLeavesTheScreenAlone) {
     if (c != '\r') sans_cr += c;
   }
   EXPECT_EQ(sans_cr, TexteAide());
+}
+
+TEST(LigneDeCommandeProgrammeTest, UsageErrorOnATerminalShowsEveryControlByteAsQuestionMark) {
+  Temporaire d;
+  SousTerminal terminal;
+  ASSERT_TRUE(terminal.Lancer({VELLUMCAST_BINAIRE,
+                               "--x\x1b\x7f\x80\x9b"
+                               "2J\x9f\xa0"},
+                              d.chemin()));
+  int statut = 0;
+  ASSERT_TRUE(terminal.AttendreEtat(&statut));
+  ASSERT_TRUE(WIFEXITED(statut));
+  EXPECT_EQ(WEXITSTATUS(statut), kUsage);
+  // The terminal itself turns each LF into CR LF; 160 is a printable character.
+  EXPECT_EQ(terminal.ecran(),
+            "vellumcast: unknown option '--x????2J?\xa0'\r\nTry 'vellumcast --help'.\r\n");
 }
 
 // One document per start date, with its own identifier and a body of one line.

@@ -14,8 +14,9 @@ namespace {
 const std::string kManuel = VELLUMCAST_EXEMPLES "/../man/vellumcast.1";
 const std::string kLisezMoi = VELLUMCAST_EXEMPLES "/../README.md";
 
-constexpr int kStatuts[] = {kSortieOk,      kFichierAbsent,  kCheminInvalide, kAccesRefuse, kUsage,
-                            kErreurLecture, kErreurEcriture, kHorsIntervalle, kDebordement};
+constexpr int kStatuts[] = {kSortieOk,       kEntreeModifiee, kFichierAbsent, kCheminInvalide,
+                            kAccesRefuse,    kUsage,          kErreurLecture, kErreurEcriture,
+                            kHorsIntervalle, kDebordement};
 
 TEST(ManuelTest, ManualPageListsEveryExitStatus) {
   const std::string manuel = LireFichier(kManuel);

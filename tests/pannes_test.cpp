@@ -1,8 +1,9 @@
 // File-system faults met by the real program, end to end: a directory it may
 // not write, a result name taken by a directory, a write that fails part-way
-// (file-size limit, full device) and an input it may not read. Each checks
-// the exit status, standard output, and that nothing else beside the input
-// was emptied or removed.
+// (file-size limit), a FIFO or a device under a name it writes, an unusable
+// /tmp, and an input it may not read. Each checks the exit status, standard
+// output, and that nothing else beside the input was emptied or removed.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -198,20 +199,107 @@ TEST_F(PannesTest, FileSizeLimitAtTheClosingLineNeverEndsWithStatus0) {
   EXPECT_EQ(dir_.Lire("agenda.ics"), attendu.substr(0, attendu.size() - 1));
 }
 
-TEST_F(PannesTest, ResultLinkedToAFullDeviceGivesError101) {
-  if (::access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no writable /dev/full";
-  dir_.Poser("agenda.txt", Export("Body\r\n"));
-  dir_.Poser("notes.txt", "keep me");
-  fs::create_symlink("/dev/full", dir_.Sous("agenda.ics"));
-  Execution f = Lancer(Avec({dir_.Sous("agenda.txt")}));
-  EXPECT_EQ(f.code(), 101);
-  EXPECT_EQ(f.sortie, "saut de page\r\nUID:ABC-1\r\nRuntime error 101 agenda.ics\r\n");
-  auto apres = Etat(dir_.chemin());
-  EXPECT_EQ(apres["agenda.ics"], "-> /dev/full");
-  EXPECT_EQ(apres["Vellumcast.log"], "saut de page\r\nUID:ABC-1\r\n");
-  EXPECT_EQ(apres["agenda.txt"], Export("Body\r\n"));
-  EXPECT_EQ(apres["notes.txt"], "keep me");
-  EXPECT_EQ(apres.size(), 4u);
+// What stands under a name the run writes beside the input.
+enum class Piege {
+  kFifo,         // a FIFO that no one reads: opening it for writing would wait
+  kFifoLue,      // a FIFO that the test holds open for reading
+  kLienAppareil  // a link to a device
+};
+
+struct Special {
+  const char* nom;      // the test's name
+  const char* fichier;  // the name the run writes
+  Piege piege;
+  const char* sortie;  // standard output
+};
+
+class NomSpecial : public PannesTest, public testing::WithParamInterface<Special> {};
+
+TEST_P(NomSpecial, IsRuntimeError5AtOnceWithNothingWrittenThroughIt) {
+  const Special& cas = GetParam();
+  const std::string chemin = dir_.Sous(cas.fichier);
+  // The embedded calendar's item has the run open "~ical.tmp" at once.
+  dir_.Poser("agenda.txt", "$ICAL_ORIG_STREAM: BEGIN:VCALENDAR\r\n" + Export("Body\r\n"));
+  int lecteur = -1;
+  if (cas.piege == Piege::kLienAppareil) {
+    const char* appareil = std::string(cas.fichier) == "Vellumcast.log" ? "/dev/null" : "/dev/full";
+    fs::create_symlink(appareil, chemin);
+  } else {
+    ASSERT_EQ(::mkfifo(chemin.c_str(), 0644), 0);
+    if (cas.piege == Piege::kFifoLue) lecteur = ::open(chemin.c_str(), O_RDONLY | O_NONBLOCK);
+  }
+  // A run that waits on the name is killed after 5 s; it must end long before.
+  Execution f = Executer({programme_, dir_.Sous("agenda.txt")}, dir_.chemin(), nullptr, nullptr, 5);
+  EXPECT_TRUE(f.fini) << "the run hung";
+  EXPECT_EQ(f.code(), 5);
+  EXPECT_EQ(f.sortie, cas.sortie);
+  if (lecteur >= 0) {
+    char c;
+    EXPECT_LE(::read(lecteur, &c, 1), 0) << "bytes were written through the FIFO";
+    ::close(lecteur);
+  }
+  struct stat st;
+  ASSERT_EQ(::lstat(chemin.c_str(), &st), 0);
+  EXPECT_TRUE(cas.piege == Piege::kLienAppareil ? S_ISLNK(st.st_mode) : S_ISFIFO(st.st_mode));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Noms, NomSpecial,
+    testing::Values(
+        Special{"LogFifo", "Vellumcast.log", Piege::kFifo, "Runtime error 5 Vellumcast.log\r\n"},
+        Special{"LogFifoBeingRead", "Vellumcast.log", Piege::kFifoLue,
+                "Runtime error 5 Vellumcast.log\r\n"},
+        Special{"LogLinkedToNullDevice", "Vellumcast.log", Piege::kLienAppareil,
+                "Runtime error 5 Vellumcast.log\r\n"},
+        Special{"ResultFifo", "agenda.ics", Piege::kFifo, "Runtime error 5 agenda.ics\r\n"},
+        Special{"ResultFifoBeingRead", "agenda.ics", Piege::kFifoLue,
+                "Runtime error 5 agenda.ics\r\n"},
+        Special{"ResultLinkedToFullDevice", "agenda.ics", Piege::kLienAppareil,
+                "Runtime error 5 agenda.ics\r\n"},
+        Special{"CaptureFifo", "~ical.tmp", Piege::kFifo,
+                "iCal d\xe9tect\xe9\r\nRuntime error 5 ~ical.tmp\r\n"},
+        Special{"CaptureFifoBeingRead", "~ical.tmp", Piege::kFifoLue,
+                "iCal d\xe9tect\xe9\r\nRuntime error 5 ~ical.tmp\r\n"}),
+    [](const testing::TestParamInfo<Special>& i) { return std::string(i.param.nom); });
+
+// A body over the memory bound spills to a file in $TMPDIR; /tmp, made
+// read-only in a mount namespace of the run's own, is not needed.
+TEST_F(PannesTest, SpillGoesToTmpdirWhenTmpIsReadOnly) {
+  if (::geteuid() != 0) GTEST_SKIP() << "a mount namespace needs root";
+  if (::access("/usr/bin/unshare", X_OK) != 0) GTEST_SKIP() << "no /usr/bin/unshare";
+  if (Executer({"/usr/bin/unshare", "-m", "/bin/true"}, "/").code() != 0) {
+    GTEST_SKIP() << "no mount namespace can be made here";
+  }
+  std::string corps, description = "DESCRIPTION:";
+  for (int i = 0; i < 20000; ++i) {
+    corps += std::string(60, 'x') + "\r\n";
+    description += std::string(60, 'x') + "\\n\n ";
+  }
+  description += "\n";
+  ASSERT_GT(corps.size(), size_t{1} << 20);
+  dir_.Poser("agenda.txt", Export(corps));
+  Temporaire deborde;
+  // /tmp read-only, then the run's directory and $TMPDIR, wherever they lie,
+  // writable again; 77 when any of it cannot be done.
+  const std::string script =
+      "mount --bind /tmp /tmp && mount -o remount,bind,ro /tmp || exit 77\n"
+      "for d in \"$2\" \"$3\"; do\n"
+      "  mount --bind \"$d\" \"$d\" && mount -o remount,bind,rw \"$d\" || exit 77\n"
+      "done\n"
+      "cd \"$2\" && exec \"$1\" -q agenda.txt\n";
+  const std::vector<std::string> environnement = {"PATH=/usr/sbin:/usr/bin:/sbin:/bin",
+                                                  "TMPDIR=" + deborde.chemin()};
+  Execution f = Executer({"/usr/bin/unshare", "-m", "/bin/sh", "-c", script, "sh", programme_,
+                          dir_.chemin(), deborde.chemin()},
+                         dir_.chemin(), nullptr, &environnement, 30);
+  if (f.code() == 77) GTEST_SKIP() << "/tmp could not be made read-only: " << f.erreur;
+  EXPECT_EQ(f.code(), 0) << f.sortie;
+  EXPECT_EQ(f.sortie, "saut de page\r\nUID:ABC-1\r\nFichier source termine\r\n");
+  EXPECT_EQ(f.erreur, "");
+  // Over a megabyte: compared without printing it.
+  EXPECT_TRUE(dir_.Lire("agenda.ics") == Resultat(description)) << "the result differs";
+  // The spill file never had a name there.
+  EXPECT_TRUE(deborde.Noms().empty());
 }
 
 struct Illisible {

@@ -165,11 +165,7 @@ void Console::Ligne(std::string_view texte) {
       p += c1;
     }
   } else if (sortie_terminal_) {
-    for (char c : texte) {
-      auto u = static_cast<unsigned char>(c);
-      bool controle = u < 32 || u == 127 || (u >= 128 && u < 160);
-      sortie_->Ecrire(controle ? '?' : c);
-    }
+    for (char c : texte) sortie_->Ecrire(EstControle(c) ? '?' : c);
   } else {
     sortie_->Ecrire(texte);
   }

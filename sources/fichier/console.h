@@ -12,6 +12,13 @@ namespace vellumcast {
 class Ecrivain;
 class Lecteur;
 
+// Whether a terminal would act on `c` rather than show it: 0 to 31, 127 and
+// 128 to 159.
+constexpr bool EstControle(char c) {
+  auto u = static_cast<unsigned char>(c);
+  return u < 32 || u == 127 || (u >= 128 && u < 160);
+}
+
 // What the terminal on standard output accepts.
 struct Terminal {
   // It may be cleared and coloured: not when NO_COLOR is set (and not empty)

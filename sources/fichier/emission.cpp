@@ -4,9 +4,32 @@
 #include <limits>
 #include <string>
 
+#include "utf8.h"
 #include "vellumcast.h"
 
 namespace vellumcast {
+
+namespace {
+
+// Writes the line `octets`, bytes as read, to the result in UTF-8 as the texts
+// are, under the character set `jeu`, and its line end: identifiers and dates
+// are the input's bytes too.
+void PutlnUtf8(Resultat* result, Jeu jeu, std::string_view octets) {
+  constexpr size_t kMorceau = 2 * LONG_MAX_CHAINE;
+  EnUtf8 conversion(jeu, nullptr);
+  char utf8[EnUtf8::Place(kMorceau)];
+  while (!octets.empty()) {
+    std::string_view morceau = octets.substr(0, kMorceau);
+    char* fin = conversion.Convertir(morceau, utf8);
+    result->PUT(std::string_view(utf8, static_cast<size_t>(fin - utf8)));
+    octets.remove_prefix(morceau.size());
+  }
+  char* fin = conversion.Finir(utf8);
+  result->PUT(std::string_view(utf8, static_cast<size_t>(fin - utf8)));
+  result->PUTLN("");
+}
+
+}  // namespace
 
 void Conversion::Emettre() {
   Etat& e = etat_;
@@ -47,19 +70,20 @@ void Conversion::EcrireBloc(bool a_fin) {
   NoterDate(e.START_DATE, ligne_debuts_);
   ECRIRE_DEBUT_RDV();
   ECRIRE_NEW_RDV();
+  // Each line is cut to 255 bytes as read, then converted.
   CHAINE ligne("DTSTAMP:");
   ligne.Ajouter(e.START_DATE);
   ligne.Ajouter("Z");
-  result_->PUTLN(ligne);
+  PutlnUtf8(result_, options_.jeu, ligne);
   ligne = CHAINE("DTSTART;TZID=France:");
   ligne.Ajouter(e.START_DATE);
-  result_->PUTLN(ligne);
+  PutlnUtf8(result_, options_.jeu, ligne);
   // An end date the document does not give leaves the event without DTEND.
   if (a_fin) {
     NoterDate(e.END_DATE, ligne_fins_);
     ligne = CHAINE("DTEND;TZID=France:");
     ligne.Ajouter(e.END_DATE);
-    result_->PUTLN(ligne);
+    PutlnUtf8(result_, options_.jeu, ligne);
   }
   ECRIRE_FIN_RDV();
 }
@@ -78,12 +102,13 @@ void Conversion::ECRIRE_DEBUT_RDV() {
     return;
   }
   ++etat_.NO_UID;
-  // Never cut: every block keeps its own number whatever the identifier's length.
+  // Never cut: every block keeps its own number whatever the identifier's
+  // length. The trace keeps the identifier's bytes as read.
   std::string uid = "UID:";
   uid += etat_.CH_UID.vue();
   uid += '-';
   uid += INT2STR(etat_.NO_UID).vue();
-  result_->PUTLN(uid);
+  PutlnUtf8(result_, options_.jeu, uid);
   trace_->REPORT(uid);
   result_->PUTLN("CREATED:20091101T100000Z");
 }

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 
@@ -29,16 +30,60 @@ void Source::SauterLigne() {
   if (Passer<'\n', kFinEntree>() == '\n') NEXTCAR();
 }
 
+namespace {
+
+// Why a name opened for writing is refused: what it is, when it can be told.
+std::string PasUnFichier(mode_t mode) {
+  const char* genre = S_ISFIFO(mode)   ? "a FIFO"
+                      : S_ISCHR(mode)  ? "a character device"
+                      : S_ISBLK(mode)  ? "a block device"
+                      : S_ISSOCK(mode) ? "a socket"
+                      : S_ISDIR(mode)  ? "a directory"
+                                       : nullptr;
+  std::string raison = "not a regular file";
+  if (genre != nullptr) raison += std::string(" but ") + genre;
+  return raison;
+}
+
+}  // namespace
+
+Statut OuvrirEnEcriture(const std::string& nom, int drapeaux, int* fd) {
+  int f = ::open(nom.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | drapeaux, 0644);
+  struct stat st {};
+  if (f < 0) {
+    int erreur = errno;
+    // A FIFO no one reads, or a socket: what it is, for the reason.
+    if (erreur == ENXIO) {
+      ::stat(nom.c_str(), &st);
+      return Statut::FichierCode(kAccesRefuse, nom).Raison(PasUnFichier(st.st_mode));
+    }
+    // A link planted under a fixed name is refused like any denied access.
+    if (erreur == ELOOP && (drapeaux & O_NOFOLLOW) != 0) {
+      return Statut::FichierCode(kAccesRefuse, nom);
+    }
+    return Statut::Fichier(Operation::kOuverture, erreur, nom);
+  }
+  if (::fstat(f, &st) != 0) {
+    int erreur = errno;
+    ::close(f);
+    return Statut::Fichier(Operation::kOuverture, erreur, nom);
+  }
+  if (!S_ISREG(st.st_mode)) {
+    ::close(f);
+    return Statut::FichierCode(kAccesRefuse, nom).Raison(PasUnFichier(st.st_mode));
+  }
+  // A regular file never blocks; the flag only kept the open from waiting.
+  ::fcntl(f, F_SETFL, ::fcntl(f, F_GETFL) & ~O_NONBLOCK);
+  *fd = f;
+  return Statut();
+}
+
 Statut RepertoireCourant::CreerSansLien(const std::string& nom, Erreurs* erreurs,
                                         std::unique_ptr<Ecrivain>* ecrivain) {
-  int fd = ::open(nom.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    // A link planted under a fixed name is refused like any denied access.
-    if (errno == ELOOP) return Statut::FichierCode(kAccesRefuse, nom);
-    return Statut::Fichier(Operation::kOuverture, errno, nom);
-  }
-  *ecrivain = std::make_unique<Ecrivain>(erreurs, nom, fd, true);
-  return Statut();
+  int fd = -1;
+  Statut statut = OuvrirEnEcriture(nom, O_CREAT | O_TRUNC | O_NOFOLLOW, &fd);
+  if (statut.ok()) *ecrivain = std::make_unique<Ecrivain>(erreurs, nom, fd, true);
+  return statut;
 }
 
 Statut RepertoireCourant::Effacer(const std::string& nom) {
@@ -60,14 +105,40 @@ std::string Developper(const std::string& nom) {
     if (absolu.back() != '/') absolu += '/';
     absolu += nom;
   }
+  // An absolute form past the path limit, or through a directory that cannot
+  // be searched, would not open: the name as given does.
+  struct stat a, n;
+  if (::stat(absolu.c_str(), &a) != 0) return nom;
   // Normalising "a/../b" is only right when "a" is no link: check it is the same file.
   std::string normal = std::filesystem::path(absolu).lexically_normal().string();
-  struct stat a, n;
-  if (::stat(absolu.c_str(), &a) == 0 && ::stat(normal.c_str(), &n) == 0 && a.st_dev == n.st_dev &&
-      a.st_ino == n.st_ino) {
+  if (::stat(normal.c_str(), &n) == 0 && a.st_dev == n.st_dev && a.st_ino == n.st_ino) {
     return normal;
   }
   return absolu;
+}
+
+Empreinte Relever(int fd, bool depuis_le_debut) {
+  Empreinte e;
+  struct stat st;
+  if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return e;
+  e.reguliere = true;
+  e.depuis_le_debut = depuis_le_debut;
+  e.taille = st.st_size;
+  e.modification = st.st_mtim;
+  return e;
+}
+
+bool Changee(const Empreinte& avant, const Lecteur& lecteur) {
+  if (!avant.reguliere) return false;
+  const Empreinte apres = Relever(lecteur.fd(), false);
+  if (!apres.reguliere || apres.taille != avant.taille ||
+      apres.modification.tv_sec != avant.modification.tv_sec ||
+      apres.modification.tv_nsec != avant.modification.tv_nsec) {
+    return true;
+  }
+  if (!avant.depuis_le_debut) return false;
+  const auto taille = static_cast<uint64_t>(avant.taille);
+  return lecteur.au_bout() ? lecteur.octets_lus() != taille : lecteur.octets_lus() > taille;
 }
 
 std::string NomResultat(const std::string& fic1name) {
@@ -116,6 +187,7 @@ Choix GETINPUTFILE(const std::string* argument, Console* console, Erreurs* erreu
       entree->FIC1NAME.clear();
       entree->PATH.clear();
       entree->fichier.reset();
+      entree->empreinte = Relever(STDIN_FILENO, false);
       return Choix::kOuvert;
     }
     int fd = OuvrirEntree(nom);
@@ -134,6 +206,7 @@ Choix GETINPUTFILE(const std::string* argument, Console* console, Erreurs* erreu
     size_t barre = nom.rfind('/');
     entree->PATH = barre == std::string::npos ? std::string() : nom.substr(0, barre + 1);
     entree->fichier = std::make_unique<Lecteur>(erreurs, nom, fd, true);
+    entree->empreinte = Relever(fd, true);
     if (!entree->PATH.empty() && ::chdir(entree->PATH.c_str()) != 0) {
       *statut = Statut::Fichier(Operation::kOuverture, errno, entree->PATH);
       return Choix::kErreur;

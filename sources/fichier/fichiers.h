@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -159,6 +160,35 @@ class RepertoireCourant : public Repertoire {
   Statut Effacer(const std::string& nom) override;
 };
 
+// Opens `nom` for writing, with `drapeaux` (O_CREAT, O_TRUNC, O_NOFOLLOW)
+// beside O_WRONLY, without waiting on a FIFO or a device, and keeps it only
+// when it is a regular file: a FIFO (whether anyone reads it or not), a
+// device, a socket or a directory there is refused as access denied, with
+// nothing written through it; so is a link refused by O_NOFOLLOW. `*fd`
+// receives the descriptor, in blocking mode, when the status is ok.
+Statut OuvrirEnEcriture(const std::string& nom, int drapeaux, int* fd);
+
+// The name that stands for the input in messages when it is standard input.
+constexpr const char* kNomEntreeStandard = "(standard input)";
+
+// What the input looked like when it was opened, to tell at the end of the
+// run whether it changed while it was read.
+struct Empreinte {
+  bool reguliere = false;        // only a regular file's size and time tell anything
+  bool depuis_le_debut = false;  // its reader has had every byte from the first on
+  int64_t taille = 0;
+  std::timespec modification{};
+};
+
+// The size and modification time of what `fd` reads.
+Empreinte Relever(int fd, bool depuis_le_debut);
+
+// Whether the regular file read by `lecteur` is no longer what `avant` saw:
+// another size or modification time, or, read from its first byte, another
+// number of bytes than its size (fewer are read when a code 26 ends the input
+// early, never more).
+bool Changee(const Empreinte& avant, const Lecteur& lecteur);
+
 // What GETINPUTFILE ends with.
 enum class Choix {
   kOuvert,      // the input is open and its directory is the working directory
@@ -172,6 +202,7 @@ struct Entree {
   std::string FIC1NAME;              // the name as opened, absolute when it exists
   std::string PATH;                  // the directory part, up to and including the last "/"
   std::unique_ptr<Lecteur> fichier;  // null when the input is standard input
+  Empreinte empreinte;               // taken as the input was opened
 };
 
 // Asks for the input file until one opens or the user gives up: takes `argument`
@@ -181,7 +212,9 @@ Choix GETINPUTFILE(const std::string* argument, Console* console, Erreurs* erreu
                    Statut* statut);
 
 // The absolute form of `nom` used to open it: lexically normalised when that
-// names the same file; `nom` itself when it does not exist.
+// names the same file; `nom` itself when it does not exist, or when its
+// absolute form cannot be built or reached (a working directory past the
+// path limit, or one whose path cannot be read).
 std::string Developper(const std::string& nom);
 
 // The result file's name: the base name of `fic1name` (after its last "/",

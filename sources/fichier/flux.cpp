@@ -35,9 +35,11 @@ bool Lecteur::Remplir() {
     if (n > 0) {
       pos_ = 0;
       fin_ = static_cast<size_t>(n);
+      octets_lus_ += fin_;
       return true;
     }
     if (n < 0 && errno == EINTR) continue;
+    if (n == 0) au_bout_ = true;
     if (n < 0 && erreurs_ != nullptr) {
       erreurs_->Signaler(Statut::Fichier(Operation::kLecture, errno, nom_));
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -43,6 +44,10 @@ class Lecteur {
   // After an end of input met on a terminal, lets the next read wait for the
   // user again (a terminal can deliver more after Ctrl-D; a file cannot).
   void Reprendre();
+  // The bytes the descriptor has delivered so far, and whether it has since
+  // said that nothing is left.
+  uint64_t octets_lus() const { return octets_lus_; }
+  bool au_bout() const { return au_bout_; }
 
  private:
   bool Remplir();
@@ -52,6 +57,8 @@ class Lecteur {
   int fd_ = -1;
   bool proprietaire_ = false;
   bool fini_ = false;
+  bool au_bout_ = false;
+  uint64_t octets_lus_ = 0;
   std::unique_ptr<char[]> possede_;
   char* tampon_ = nullptr;
   size_t pos_ = 0;

@@ -2,9 +2,11 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <string>
@@ -61,9 +63,34 @@ struct Fichiers {
 
 // Creates (or empties) `nom` for writing.
 Statut Creer(const std::string& nom, Erreurs* erreurs, std::unique_ptr<Ecrivain>* ecrivain) {
-  int fd = ::open(nom.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return Statut::Fichier(Operation::kOuverture, errno, nom);
-  *ecrivain = std::make_unique<Ecrivain>(erreurs, nom, fd, true);
+  int fd = -1;
+  Statut statut = OuvrirEnEcriture(nom, O_CREAT | O_TRUNC, &fd);
+  if (statut.ok()) *ecrivain = std::make_unique<Ecrivain>(erreurs, nom, fd, true);
+  return statut;
+}
+
+// Creates the trace log, or opens it without emptying it, and empties it only
+// once this run holds it alone: a run that finds another run holding it stops
+// before it has written or erased anything. The lock lasts until the process
+// ends, on a descriptor of its own that outlives the log's close at the stop,
+// so that no other run starts before the result is complete.
+Statut CreerJournal(Erreurs* erreurs, std::unique_ptr<Ecrivain>* journal) {
+  int fd = -1;
+  Statut statut = OuvrirEnEcriture(kNomJournal, O_CREAT, &fd);
+  if (!statut.ok()) return statut;
+  // A file system that cannot lock at all leaves the run unguarded, not stopped.
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+    ::close(fd);
+    return Statut::FichierCode(kAccesRefuse, kNomJournal).Raison("in use by another run");
+  }
+  // Never closed: this copy holds the lock until the process ends.
+  ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+  if (::ftruncate(fd, 0) != 0) {
+    statut = Statut::Fichier(Operation::kOuverture, errno, kNomJournal);
+    ::close(fd);
+    return statut;
+  }
+  *journal = std::make_unique<Ecrivain>(erreurs, kNomJournal, fd, true);
   return Statut();
 }
 
@@ -92,6 +119,23 @@ bool EcrireSeul(int fd, std::string_view texte) {
   return ecrivain.Vider();
 }
 
+// The usage error `erreur` on standard error; on a terminal, the argument it
+// quotes cannot drive it.
+void SignalerUsage(std::string erreur) {
+  if (::isatty(2) == 1) std::replace_if(erreur.begin(), erreur.end(), EstControle, '?');
+  EcrireSeul(2, "vellumcast: " + erreur + "\nTry 'vellumcast --help'.\n");
+}
+
+// The status of a complete run: 1, and why on standard error, when the input
+// changed while it was read.
+int Fin(bool changee, const Entree& entree) {
+  if (!changee) return kSortieOk;
+  const std::string nom = entree.fichier ? entree.FIC1NAME : kNomEntreeStandard;
+  EcrireSeul(2, "vellumcast: " + nom +
+                    " changed while it was read: the result may be incomplete; convert it again\n");
+  return kEntreeModifiee;
+}
+
 }  // namespace
 
 int Programme(int argc, char** argv) {
@@ -102,7 +146,7 @@ int Programme(int argc, char** argv) {
   // usage errors leave the screen as it was.
   const LigneDeCommande ligne = LireLigneDeCommande(argc, argv);
   if (!ligne.erreur.empty()) {
-    EcrireSeul(2, "vellumcast: " + ligne.erreur + "\nTry 'vellumcast --help'.\n");
+    SignalerUsage(ligne.erreur);
     return kUsage;
   }
   if (ligne.aide || ligne.version) {
@@ -115,7 +159,7 @@ int Programme(int argc, char** argv) {
   }
 
   Erreurs erreurs;
-  Lecteur entree_std(&erreurs, "", 0, false);
+  Lecteur entree_std(&erreurs, kNomEntreeStandard, 0, false);
   Ecrivain sortie_std(&erreurs, "", 1, false);
   Console console(&entree_std, &sortie_std, ::isatty(0) == 1, ::isatty(1) == 1,
                   LireTerminal(ligne.options.jeu));
@@ -151,7 +195,7 @@ int Programme(int argc, char** argv) {
   if (!collision.empty()) ArretErreur(Statut::FichierCode(kAccesRefuse, collision), f);
 
   std::unique_ptr<Ecrivain> journal;
-  statut = Creer(kNomJournal, &erreurs, &journal);
+  statut = CreerJournal(&erreurs, &journal);
   if (!statut.ok()) ArretErreur(statut, f);
   f.journal = journal.get();
   trace.LOGFILE = journal.get();
@@ -174,6 +218,7 @@ int Programme(int argc, char** argv) {
 
   journal->Fermer();
   if (erreurs.echec()) ArretErreur(erreurs.statut(), f);
+  const bool changee = Changee(entree.empreinte, *lecteur);
   if (entree.fichier && !entree.fichier->Fermer()) {
     ArretErreur(Statut::Fichier(Operation::kLecture, errno, entree.FIC1NAME), f);
   }
@@ -186,7 +231,7 @@ int Programme(int argc, char** argv) {
   // What the run left out, where the user sees it even when the trace is
   // redirected; a summary that cannot be written changes nothing done.
   if (!ligne.silencieux) EcrireSeul(2, conversion.bilan().Texte(nom_resultat, ligne.options));
-  return kSortieOk;
+  return Fin(changee, entree);
 }
 
 }  // namespace vellumcast

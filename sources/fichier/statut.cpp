@@ -1,6 +1,7 @@
 #include "statut.h"
 
 #include <cerrno>
+#include <utility>
 
 namespace vellumcast {
 
@@ -35,6 +36,11 @@ Statut Statut::FichierCode(int code, std::string nom) {
   s.fichier_ = true;
   s.nom_ = std::move(nom);
   return s;
+}
+
+Statut Statut::Raison(std::string raison) && {
+  raison_ = std::move(raison);
+  return std::move(*this);
 }
 
 std::string Statut::Message() const {

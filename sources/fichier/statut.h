@@ -9,6 +9,7 @@ namespace vellumcast {
 // file error codes the program has always reported.
 enum Sortie : int {
   kSortieOk = 0,
+  kEntreeModifiee = 1,    // the run completed, but the input changed while it was read
   kFichierAbsent = 2,     // ENOENT on open, create, erase or change of directory
   kCheminInvalide = 3,    // ENOTDIR, ENAMETOOLONG, ELOOP
   kAccesRefuse = 5,       // any other failure to open, create, erase or change directory
@@ -34,9 +35,13 @@ class Statut {
   // A failed file operation on `nom`, the name as the program used it.
   static Statut Fichier(Operation op, int errnum, std::string nom);
   static Statut FichierCode(int code, std::string nom);
+  // The same failure, with why in words when the number alone does not say it.
+  Statut Raison(std::string raison) &&;
 
   bool ok() const { return code_ == 0; }
   int code() const { return code_; }
+  // Why, in words ("in use by another run"); empty when the number says it all.
+  const std::string& raison() const { return raison_; }
   // "Runtime error N", followed by a blank and the file's name for a file failure.
   std::string Message() const;
 
@@ -44,6 +49,7 @@ class Statut {
   int code_ = 0;
   bool fichier_ = false;
   std::string nom_;
+  std::string raison_;
 };
 
 // The first failure of a run. Everything that writes or reads reports here;

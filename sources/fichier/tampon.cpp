@@ -1,9 +1,11 @@
 #include "tampon.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "chaines.h"
@@ -11,34 +13,54 @@
 namespace vellumcast {
 
 namespace {
+
 constexpr size_t kMorceau = 1 << 16;
-constexpr const char* kNomTemporaire = "(temporary file)";
+
+// Where the temporary files go.
+std::string DossierTemporaire() {
+  const char* dossier = std::getenv("TMPDIR");
+  return dossier != nullptr && *dossier != '\0' ? dossier : "/tmp";
+}
+
+// A file for reading and writing in `dossier` that no name reaches: made
+// without one where the file system can, else named and unlinked at once.
+// -1, with errno set, when neither works.
+int CreerAnonyme(const std::string& dossier) {
+  int fd = ::open(dossier.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  if (fd >= 0) return fd;
+  std::string modele = dossier + "/vellumcast-XXXXXX";
+  fd = ::mkostemp(modele.data(), O_CLOEXEC);
+  if (fd >= 0) ::unlink(modele.c_str());
+  return fd;
+}
+
 }  // namespace
 
 Tampon::Tampon(Erreurs* erreurs, size_t limite)
     : erreurs_(erreurs), limite_(std::max<size_t>(limite, 1)) {}
 
 Tampon::~Tampon() {
-  if (fichier_ != nullptr) std::fclose(fichier_);
+  if (fd_ >= 0) ::close(fd_);
 }
 
 void Tampon::Vider() {
   mem_.clear();
   lu_ = 0;
   morceau_.clear();
-  if (fichier_ != nullptr && sur_disque_ > 0) {
-    if (::ftruncate(fileno(fichier_), 0) != 0) {
-      erreurs_->Signaler(Statut::Fichier(Operation::kEcriture, errno, kNomTemporaire));
+  if (fd_ >= 0 && sur_disque_ > 0) {
+    if (::ftruncate(fd_, 0) != 0) {
+      erreurs_->Signaler(Statut::Fichier(Operation::kEcriture, errno, dossier_));
     }
   }
   sur_disque_ = 0;
 }
 
 void Tampon::Deborder() {
-  if (fichier_ == nullptr) {
-    fichier_ = std::tmpfile();
-    if (fichier_ == nullptr) {
-      erreurs_->Signaler(Statut::Fichier(Operation::kOuverture, errno, kNomTemporaire));
+  if (fd_ < 0) {
+    dossier_ = DossierTemporaire();
+    fd_ = CreerAnonyme(dossier_);
+    if (fd_ < 0) {
+      erreurs_->Signaler(Statut::Fichier(Operation::kOuverture, errno, dossier_));
       mem_.clear();
       return;
     }
@@ -48,11 +70,10 @@ void Tampon::Deborder() {
   const char* p = mem_.data();
   size_t n = mem_.size();
   while (n > 0) {
-    ssize_t k = ::pwrite(fileno(fichier_), p, n, static_cast<off_t>(sur_disque_));
+    ssize_t k = ::pwrite(fd_, p, n, static_cast<off_t>(sur_disque_));
     if (k < 0 && errno == EINTR) continue;
     if (k <= 0) {
-      erreurs_->Signaler(
-          Statut::Fichier(Operation::kEcriture, k < 0 ? errno : ENOSPC, kNomTemporaire));
+      erreurs_->Signaler(Statut::Fichier(Operation::kEcriture, k < 0 ? errno : ENOSPC, dossier_));
       break;
     }
     p += k;
@@ -68,12 +89,11 @@ std::string_view Tampon::Lire(size_t pos) {
     morceau_.resize(std::min(kMorceau, sur_disque_ - pos));
     size_t fait = 0;
     while (fait < morceau_.size()) {
-      ssize_t k = ::pread(fileno(fichier_), morceau_.data() + fait, morceau_.size() - fait,
+      ssize_t k = ::pread(fd_, morceau_.data() + fait, morceau_.size() - fait,
                           static_cast<off_t>(pos + fait));
       if (k < 0 && errno == EINTR) continue;
       if (k <= 0) {
-        erreurs_->Signaler(
-            Statut::Fichier(Operation::kLecture, k < 0 ? errno : EIO, kNomTemporaire));
+        erreurs_->Signaler(Statut::Fichier(Operation::kLecture, k < 0 ? errno : EIO, dossier_));
         morceau_.clear();
         return {};
       }

@@ -1,9 +1,9 @@
 // A byte buffer that moves to an anonymous temporary file past a bound, so
-// that a huge body or date list never has to fit in memory.
+// that a huge body or date list never has to fit in memory. The file lies in
+// $TMPDIR (/tmp when it is not set or empty), and has no name from the start.
 #pragma once
 
 #include <cstddef>
-#include <cstdio>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -44,7 +44,7 @@ class Tampon {
   void Vider();
   size_t size() const { return sur_disque_ + mem_.size(); }
   bool empty() const { return size() == 0; }
-  bool deborde() const { return fichier_ != nullptr; }
+  bool deborde() const { return fd_ >= 0; }
 
   // Hands the whole content to `recevoir`, a piece at a time.
   void Copier(const std::function<void(std::string_view)>& recevoir);
@@ -61,8 +61,9 @@ class Tampon {
 
   Erreurs* erreurs_;
   size_t limite_;
-  std::string mem_;  // the bytes after those on disk
-  std::FILE* fichier_ = nullptr;
+  std::string mem_;        // the bytes after those on disk
+  int fd_ = -1;            // the file, already unlinked, once the content has moved there
+  std::string dossier_;    // the directory it lies in, for the error reports
   size_t sur_disque_ = 0;  // bytes written to the file
   size_t lu_ = 0;          // reading position
   std::string morceau_;    // a piece of the file read back

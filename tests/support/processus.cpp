@@ -86,8 +86,10 @@ Execution Executer(const std::vector<std::string>& argv, const std::string& repe
     return r;
   }
   std::vector<char*> args = Pointeurs(argv);
-  std::vector<char*> env =
-      Pointeurs(environnement != nullptr ? *environnement : std::vector<std::string>{});
+  // Both sides name objects that outlive the call: a temporary copy here
+  // would be gone, and its strings with it, before execve reads them.
+  const std::vector<std::string> aucun;
+  std::vector<char*> env = Pointeurs(environnement != nullptr ? *environnement : aucun);
   pid_t pid = ::fork();
   if (pid < 0) return r;
   if (pid == 0) {
