@@ -146,7 +146,7 @@ TEST(DeuxRunsTest, SecondRunInTheSameDirectoryStopsWithError5AndTheFirstLogIsWho
 
   Execution second = Executer({VELLUMCAST_BINAIRE, "b.txt"}, dossier.chemin());
   EXPECT_EQ(second.code(), 5);
-  EXPECT_EQ(second.sortie, "Runtime error 5 Vellumcast.log\r\n");
+  EXPECT_EQ(second.sortie, "Runtime error 5 Vellumcast.log: in use by another run\r\n");
   // Nothing created, emptied or erased.
   EXPECT_EQ(dossier.Noms(),
             (std::vector<std::string>{"Vellumcast.log", "a.ics", "a.txt", "b.txt"}));

@@ -22,21 +22,24 @@ const std::string kProgramme = VELLUMCAST_BINAIRE;
 
 class DemarrageTest : public ::testing::Test {
  protected:
+  // Runs the program; standard error must hold `erreur`.
   Execution Lancer(std::vector<std::string> arguments, const std::string* clavier,
-                   const std::string& dossier = "") {
+                   const std::string& dossier = "", const std::string& erreur = "") {
     // The summary of a complete run is not what these tests look at.
     arguments.insert(arguments.begin(), {kProgramme, "-q"});
     Execution r =
         Executer(arguments, dossier.empty() ? tmp_.chemin() : tmp_.Sous(dossier), clavier);
     EXPECT_TRUE(r.fini) << "still running after 10 s";
-    EXPECT_EQ(r.erreur, "");
+    EXPECT_EQ(r.erreur, erreur);
     return r;
   }
   Temporaire tmp_;
 };
 
+const std::string kIntrouvable = "vellumcast: cannot open missing.txt: No such file or directory\n";
+
 TEST_F(DemarrageTest, MissingFileWithNoConsoleInputEndsWithStatus2) {
-  Execution r = Lancer({"missing.txt"}, nullptr);
+  Execution r = Lancer({"missing.txt"}, nullptr, "", kIntrouvable);
   EXPECT_EQ(r.sortie, "Input file not found. Abort ? [Y/N] : \r\nNo input file given\r\n");
   EXPECT_EQ(r.code(), 2);
   EXPECT_TRUE(tmp_.Noms().empty());
@@ -44,7 +47,7 @@ TEST_F(DemarrageTest, MissingFileWithNoConsoleInputEndsWithStatus2) {
 
 TEST_F(DemarrageTest, AnswerYAbortsWithStatus0AndNoFile) {
   const std::string clavier = "n\ny\n";
-  Execution r = Lancer({"missing.txt"}, &clavier);
+  Execution r = Lancer({"missing.txt"}, &clavier, "", kIntrouvable + kIntrouvable);
   EXPECT_EQ(r.sortie,
             "Input file not found. Abort ? [Y/N] : \r\nInput file not found. Abort ? [Y/N] : \r\n");
   EXPECT_EQ(r.code(), 0);
@@ -77,7 +80,7 @@ TEST_F(DemarrageTest, RedirectedOutputCarriesOnlyTheTextLines) {
 TEST_F(DemarrageTest, FilesAreCreatedBesideTheInputAfterARetry) {
   tmp_.Poser("sub/agenda.txt");
   const std::string clavier = "missing.txt\nn\nsub/agenda.txt\n";
-  Execution r = Lancer({}, &clavier);
+  Execution r = Lancer({}, &clavier, "", kIntrouvable);
   EXPECT_EQ(r.sortie,
             "Input file name : Input file not found. Abort ? [Y/N] : \r\n"
             "Input file name : Fichier source termine\r\n");
@@ -140,8 +143,8 @@ TEST_F(DemarrageTest, DirectoryDeeperThanThePathLimitConvertsUnderTheNameGiven) 
 TEST_F(DemarrageTest, ResultNameTakenByADirectoryIsRuntimeError5) {
   tmp_.Poser("agenda.txt");
   tmp_.Poser("agenda.ics/dedans");
-  Execution r = Lancer({"agenda.txt"}, nullptr);
-  EXPECT_EQ(r.sortie, "Runtime error 5 agenda.ics\r\n");
+  Execution r = Lancer({"agenda.txt"}, nullptr, "", "vellumcast: agenda.ics: Is a directory\n");
+  EXPECT_EQ(r.sortie, "Runtime error 5 agenda.ics: Is a directory\r\n");
   EXPECT_EQ(r.code(), 5);
 }
 
@@ -151,7 +154,8 @@ TEST_F(DemarrageTest, ReadFailureOnStandardInputNamesIt) {
   Execution r = Executer(
       {"/bin/sh", "-c", "exec \"$0\" \"\" <\"$1\"", kProgramme, tmp_.Sous("dans")}, tmp_.chemin());
   EXPECT_EQ(r.code(), 100);
-  EXPECT_EQ(r.sortie, "Runtime error 100 (standard input)\r\n");
+  EXPECT_EQ(r.sortie, "Runtime error 100 (standard input): Is a directory\r\n");
+  EXPECT_EQ(r.erreur, "vellumcast: (standard input): Is a directory\n");
 }
 
 TEST_F(DemarrageTest, FailedWriteToStandardOutputIsRuntimeError101) {

@@ -72,7 +72,8 @@ TEST_P(IcalPiege, CaptureRefusesTheLinkWithError5AndWritesNothingThroughIt) {
   fs::create_symlink(cas.cible, tmp_.Sous("~ical.tmp"));
   Execution e = Convertir();
   EXPECT_EQ(e.code(), 5);
-  EXPECT_EQ(e.sortie, "iCal d\xe9tect\xe9\r\nRuntime error 5 ~ical.tmp\r\n");
+  EXPECT_EQ(e.sortie,
+            "iCal d\xe9tect\xe9\r\nRuntime error 5 ~ical.tmp: a symbolic link stands there\r\n");
   EXPECT_TRUE(EstUnLien("~ical.tmp"));
   EXPECT_EQ(fs::read_symlink(tmp_.Sous("~ical.tmp")), cas.cible);
   if (cas.cible_existe) {

@@ -254,6 +254,56 @@ TEST(LigneDeCommandeProgrammeTest, CharsetDateOrderAndQuietChangeWhatTheyName) {
   }
 }
 
+// With -o the result goes where it is told, and the run works there: every
+// file it writes lands beside the result, none beside the input.
+TEST(LigneDeCommandeProgrammeTest, OutputPutsEveryFileInItsDirectory) {
+  Temporaire d;
+  d.Poser("in/agenda.txt", "$ICAL_ORIG_STREAM:\r\nBEGIN:VEVENT\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n" +
+                               Document("OLD", "01/02/2009 10:00:00", "01/02/2009 11:00:00"));
+  d.Poser("out/keep", "x");
+  Execution e = Lancer(d, {"-q", "in/agenda.txt", "-o", "out/r.ics"});
+  EXPECT_EQ(e.code(), 0) << e.sortie;
+  EXPECT_EQ(d.Noms(), (std::vector<std::string>{"in", "out"}));
+  EXPECT_EQ(d.Noms("in"), std::vector<std::string>{"agenda.txt"});
+  EXPECT_EQ(d.Noms("out"),
+            (std::vector<std::string>{"Vellumcast.log", "keep", "r.ics", "~ical.tmp"}));
+  EXPECT_EQ(Evenements(d.Lire("out/r.ics")),
+            Bloc("OLD", 1, "20090201T100000", "20090201T110000") + "END:VCALENDAR\r\n");
+}
+
+TEST(LigneDeCommandeProgrammeTest, OutputOntoTheInputOrADirectoryIsRefused) {
+  Temporaire d;
+  const std::string texte = Document("OLD", "01/02/2009 10:00:00", "01/02/2009 11:00:00");
+  d.Poser("agenda.txt", texte);
+  Execution e = Lancer(d, {"agenda.txt", "--output=./agenda.txt"});
+  EXPECT_EQ(e.code(), 5);
+  EXPECT_EQ(e.sortie, "Runtime error 5 agenda.txt: it is the input\r\n");
+  EXPECT_EQ(e.erreur, "vellumcast: agenda.txt: it is the input\n");
+  EXPECT_EQ(d.Lire("agenda.txt"), texte);
+  EXPECT_EQ(d.Noms(), std::vector<std::string>{"agenda.txt"});
+  Execution r = Lancer(d, {"agenda.txt", "-o", "."});
+  EXPECT_EQ(r.code(), kUsage);
+  EXPECT_EQ(r.erreur,
+            "vellumcast: option --output needs a file, not the directory '.'\n"
+            "Try 'vellumcast --help'.\n");
+}
+
+// A run-time error says why, on standard output, and once more on standard
+// error unless both are the same file.
+TEST(LigneDeCommandeProgrammeTest, ErrorInWordsOnBothStreamsAndOnceOnOne) {
+  Temporaire d;
+  d.Poser("agenda.txt", "Subject: x\r\n");
+  d.Poser("agenda.ics/inside");
+  Execution deux = Lancer(d, {"agenda.txt"});
+  EXPECT_EQ(deux.code(), 5);
+  EXPECT_EQ(deux.sortie, "Runtime error 5 agenda.ics: Is a directory\r\n");
+  EXPECT_EQ(deux.erreur, "vellumcast: agenda.ics: Is a directory\n");
+  Execution un = Executer(
+      {"/bin/sh", "-c", "exec \"$0\" agenda.txt >sortie 2>&1", VELLUMCAST_BINAIRE}, d.chemin());
+  EXPECT_EQ(un.code(), 5);
+  EXPECT_EQ(d.Lire("sortie"), "Runtime error 5 agenda.ics: Is a directory\r\n");
+}
+
 TEST(AnneeLimiteTest, StartYearAtTheLimitIsLeftOutAndTheYearBeforeKept) {
   struct Cas {
     int32_t limite;

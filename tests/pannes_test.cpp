@@ -120,7 +120,7 @@ TEST_F(PannesTest, InputDirectoryNotWritableStopsAtTheTraceLogAndCreatesNothing)
   Execution f = Lancer(c);
   fs::permissions(dir_.chemin(), fs::perms(0755));
   EXPECT_EQ(f.code(), 5);
-  EXPECT_EQ(f.sortie, "Runtime error 5 Vellumcast.log\r\n");
+  EXPECT_EQ(f.sortie, "Runtime error 5 Vellumcast.log: Permission denied\r\n");
   EXPECT_EQ(Etat(dir_.chemin()), avant);
 }
 
@@ -131,7 +131,7 @@ TEST_F(PannesTest, ResultNameTakenByADirectoryIsError5AndTouchesNothingElse) {
   auto avant = Etat(dir_.chemin());
   Execution f = Lancer(Avec({dir_.Sous("agenda.txt")}));
   EXPECT_EQ(f.code(), 5);
-  EXPECT_EQ(f.sortie, "Runtime error 5 agenda.ics\r\n");
+  EXPECT_EQ(f.sortie, "Runtime error 5 agenda.ics: Is a directory\r\n");
   auto apres = Etat(dir_.chemin());
   // The trace log is created before the result file, and holds nothing yet.
   EXPECT_EQ(apres["Vellumcast.log"], "");
@@ -157,7 +157,8 @@ TEST_F(PannesTest, FileSizeLimitMidResultGivesError101AndKeepsWhatWasWritten) {
   c.taille_max = kLimite;
   Execution f = Lancer(c);
   EXPECT_EQ(f.code(), 101);
-  EXPECT_EQ(f.sortie, "saut de page\r\nUID:ABC-1\r\nRuntime error 101 agenda.ics\r\n");
+  EXPECT_EQ(f.sortie,
+            "saut de page\r\nUID:ABC-1\r\nRuntime error 101 agenda.ics: File too large\r\n");
   // Everything written before the failure, up to the limit, and nothing else.
   EXPECT_EQ(dir_.Lire("agenda.ics"), attendu.substr(0, kLimite));
   EXPECT_EQ(dir_.Lire("Vellumcast.log"), "saut de page\r\nUID:ABC-1\r\n");
@@ -183,7 +184,7 @@ TEST_F(PannesTest, ErrorStopAfterACaptureLeavesTheCaptureInItsFile) {
   EXPECT_EQ(f.code(), 101);
   EXPECT_EQ(f.sortie,
             "iCal d\xe9tect\xe9\r\nVEVENT detecte\r\nfin iCal\r\nsaut de page\r\nsaut de page\r\n"
-            "UID:ABC-1\r\nRuntime error 101 agenda.ics\r\n");
+            "UID:ABC-1\r\nRuntime error 101 agenda.ics: File too large\r\n");
   EXPECT_EQ(dir_.Lire("~ical.tmp"), "BEGIN:VEVENT\r\nSUMMARY:Team meeting\r\nEND:VEVENT\r\n");
 }
 
@@ -195,7 +196,8 @@ TEST_F(PannesTest, FileSizeLimitAtTheClosingLineNeverEndsWithStatus0) {
   c.taille_max = attendu.size() - 1;
   Execution f = Lancer(c);
   EXPECT_EQ(f.code(), 101);
-  EXPECT_EQ(f.sortie, "saut de page\r\nUID:ABC-1\r\nRuntime error 101 agenda.ics\r\n");
+  EXPECT_EQ(f.sortie,
+            "saut de page\r\nUID:ABC-1\r\nRuntime error 101 agenda.ics: File too large\r\n");
   EXPECT_EQ(dir_.Lire("agenda.ics"), attendu.substr(0, attendu.size() - 1));
 }
 
@@ -246,20 +248,24 @@ TEST_P(NomSpecial, IsRuntimeError5AtOnceWithNothingWrittenThroughIt) {
 INSTANTIATE_TEST_SUITE_P(
     Noms, NomSpecial,
     testing::Values(
-        Special{"LogFifo", "Vellumcast.log", Piege::kFifo, "Runtime error 5 Vellumcast.log\r\n"},
+        Special{"LogFifo", "Vellumcast.log", Piege::kFifo,
+                "Runtime error 5 Vellumcast.log: not a regular file but a FIFO\r\n"},
         Special{"LogFifoBeingRead", "Vellumcast.log", Piege::kFifoLue,
-                "Runtime error 5 Vellumcast.log\r\n"},
+                "Runtime error 5 Vellumcast.log: not a regular file but a FIFO\r\n"},
         Special{"LogLinkedToNullDevice", "Vellumcast.log", Piege::kLienAppareil,
-                "Runtime error 5 Vellumcast.log\r\n"},
-        Special{"ResultFifo", "agenda.ics", Piege::kFifo, "Runtime error 5 agenda.ics\r\n"},
+                "Runtime error 5 Vellumcast.log: not a regular file but a character device\r\n"},
+        Special{"ResultFifo", "agenda.ics", Piege::kFifo,
+                "Runtime error 5 agenda.ics: not a regular file but a FIFO\r\n"},
         Special{"ResultFifoBeingRead", "agenda.ics", Piege::kFifoLue,
-                "Runtime error 5 agenda.ics\r\n"},
+                "Runtime error 5 agenda.ics: not a regular file but a FIFO\r\n"},
         Special{"ResultLinkedToFullDevice", "agenda.ics", Piege::kLienAppareil,
-                "Runtime error 5 agenda.ics\r\n"},
-        Special{"CaptureFifo", "~ical.tmp", Piege::kFifo,
-                "iCal d\xe9tect\xe9\r\nRuntime error 5 ~ical.tmp\r\n"},
-        Special{"CaptureFifoBeingRead", "~ical.tmp", Piege::kFifoLue,
-                "iCal d\xe9tect\xe9\r\nRuntime error 5 ~ical.tmp\r\n"}),
+                "Runtime error 5 agenda.ics: not a regular file but a character device\r\n"},
+        Special{
+            "CaptureFifo", "~ical.tmp", Piege::kFifo,
+            "iCal d\xe9tect\xe9\r\nRuntime error 5 ~ical.tmp: not a regular file but a FIFO\r\n"},
+        Special{
+            "CaptureFifoBeingRead", "~ical.tmp", Piege::kFifoLue,
+            "iCal d\xe9tect\xe9\r\nRuntime error 5 ~ical.tmp: not a regular file but a FIFO\r\n"}),
     [](const testing::TestParamInfo<Special>& i) { return std::string(i.param.nom); });
 
 // A body over the memory bound spills to a file in $TMPDIR; /tmp, made

@@ -52,7 +52,7 @@ TEST_P(EntreeProtegee, FirstNameThatIsTheInputStopsWithError5) {
   // Started from the directory above, so the names are checked where the input lies.
   Execution r = Executer({VELLUMCAST_BINAIRE, "sub/agenda.txt"}, dossier.chemin());
   EXPECT_EQ(r.code(), 5);
-  EXPECT_EQ(r.sortie, std::string("Runtime error 5 ") + cas.signale + "\r\n");
+  EXPECT_EQ(r.sortie, std::string("Runtime error 5 ") + cas.signale + ": it is the input\r\n");
   std::vector<std::string> apres;
   for (const auto& e : fs::directory_iterator(dossier.Sous("sub"))) {
     apres.push_back(e.path().filename().string());

@@ -50,8 +50,11 @@ TEST_F(TerminalTest, NameEchoesAndTheKeyDoesNot) {
   EXPECT_TRUE(terminal_.ModeNormal());
   // The terminal itself turns each line end written into CR CR LF, and the
   // Enter typed (CR, read as LF) into CR LF.
-  EXPECT_EQ(terminal_.ecran(),
-            std::string(kEffacer) + kInvite + "missing.txt\r\n" + kQuestion + "\r\r\n" + kInvite);
+  // What the program says on standard error shows before the question.
+  EXPECT_EQ(terminal_.ecran(), std::string(kEffacer) + kInvite + "missing.txt\r\n" +
+                                   "vellumcast: cannot open missing.txt: No such file or "
+                                   "directory\r\n" +
+                                   kQuestion + "\r\r\n" + kInvite);
   // Ctrl-D on an empty line ends the console input.
   terminal_.Taper("\x04");
   int statut = Fin();

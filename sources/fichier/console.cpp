@@ -121,9 +121,10 @@ Terminal LireTerminal(Jeu jeu) {
 }
 
 Console::Console(Lecteur* entree, Ecrivain* sortie, bool entree_terminal, bool sortie_terminal,
-                 Terminal terminal)
+                 Terminal terminal, Ecrivain* erreur)
     : entree_(entree),
       sortie_(sortie),
+      erreur_(erreur),
       entree_terminal_(entree_terminal),
       sortie_terminal_(sortie_terminal),
       terminal_(terminal) {}
@@ -150,6 +151,16 @@ void Console::Terminer() {
 }
 
 void Console::Ecrire(std::string_view texte) { sortie_->Ecrire(texte); }
+
+void Console::Avertir(std::string_view texte) {
+  if (erreur_ == nullptr) return;
+  sortie_->Vider();
+  erreur_->Ecrire("vellumcast: ");
+  // A name the user gave cannot drive the terminal either.
+  for (char c : texte) erreur_->Ecrire(EstControle(c) ? '?' : c);
+  erreur_->Ecrire("\n");
+  erreur_->Vider();
+}
 
 void Console::Ligne(std::string_view texte) {
   if (sortie_terminal_ && terminal_.utf8) {

@@ -38,8 +38,9 @@ class Console {
   // `entree` reads standard input (the same reader serves the documents when
   // they come from standard input); `sortie` writes standard output.
   // `entree_terminal` and `sortie_terminal` tell whether each is a terminal.
+  // `erreur` (may be null) writes standard error.
   Console(Lecteur* entree, Ecrivain* sortie, bool entree_terminal, bool sortie_terminal,
-          Terminal terminal = {});
+          Terminal terminal = {}, Ecrivain* erreur = nullptr);
   // Sets the colour back, as Terminer does.
   ~Console();
   Console(const Console&) = delete;
@@ -52,6 +53,9 @@ class Console {
   void Terminer();
   // Writes `texte` as it is, without a line end.
   void Ecrire(std::string_view texte);
+  // Tells the user `texte` on standard error, as "vellumcast: TEXTE" and LF,
+  // once what standard output holds is shown.
+  void Avertir(std::string_view texte);
   // Writes a trace line and CR LF. On a terminal, control bytes (0 to 31, 127,
   // 128 to 159) show as "?" so that input bytes cannot drive the terminal.
   void Ligne(std::string_view texte);
@@ -68,6 +72,7 @@ class Console {
 
   Lecteur* entree_;
   Ecrivain* sortie_;
+  Ecrivain* erreur_;
   bool entree_terminal_;
   bool sortie_terminal_;
   Terminal terminal_;

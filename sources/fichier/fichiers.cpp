@@ -59,7 +59,7 @@ Statut OuvrirEnEcriture(const std::string& nom, int drapeaux, int* fd) {
     }
     // A link planted under a fixed name is refused like any denied access.
     if (erreur == ELOOP && (drapeaux & O_NOFOLLOW) != 0) {
-      return Statut::FichierCode(kAccesRefuse, nom);
+      return Statut::FichierCode(kAccesRefuse, nom).Raison("a symbolic link stands there");
     }
     return Statut::Fichier(Operation::kOuverture, erreur, nom);
   }
@@ -141,9 +141,13 @@ bool Changee(const Empreinte& avant, const Lecteur& lecteur) {
   return lecteur.au_bout() ? lecteur.octets_lus() != taille : lecteur.octets_lus() > taille;
 }
 
+std::string NomDeBase(const std::string& nom) {
+  size_t barre = nom.rfind('/');
+  return barre == std::string::npos ? nom : nom.substr(barre + 1);
+}
+
 std::string NomResultat(const std::string& fic1name) {
-  size_t barre = fic1name.rfind('/');
-  std::string reste = barre == std::string::npos ? fic1name : fic1name.substr(barre + 1);
+  std::string reste = NomDeBase(fic1name);
   size_t point = reste.rfind('.');
   if (point != std::string::npos) reste.resize(point);
   return reste + ".ics";
@@ -151,14 +155,20 @@ std::string NomResultat(const std::string& fic1name) {
 
 namespace {
 
-// Opens `nom` for reading; -1 when it cannot be read as a file.
+// Opens `nom` for reading; -1, with errno telling why, when it cannot be
+// read as a file.
 int OuvrirEntree(const std::string& nom) {
-  if (nom.find('\0') != std::string::npos) return -1;
+  if (nom.find('\0') != std::string::npos) {
+    errno = EINVAL;
+    return -1;
+  }
   int fd = ::open(nom.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return -1;
   struct stat st;
   if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    int erreur = S_ISDIR(st.st_mode) ? EISDIR : errno;
     ::close(fd);
+    errno = erreur;
     return -1;
   }
   return fd;
@@ -192,6 +202,7 @@ Choix GETINPUTFILE(const std::string* argument, Console* console, Erreurs* erreu
     }
     int fd = OuvrirEntree(nom);
     if (fd < 0) {
+      console->Avertir("cannot open " + nom + ": " + std::strerror(errno));
       console->Ecrire("Input file not found. Abort ? [Y/N] : ");
       char touche = 0;
       if (!console->LireTouche(&touche)) {

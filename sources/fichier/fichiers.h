@@ -170,6 +170,7 @@ Statut OuvrirEnEcriture(const std::string& nom, int drapeaux, int* fd);
 
 // The name that stands for the input in messages when it is standard input.
 constexpr const char* kNomEntreeStandard = "(standard input)";
+constexpr const char* kNomSortieStandard = "(standard output)";
 
 // What the input looked like when it was opened, to tell at the end of the
 // run whether it changed while it was read.
@@ -220,5 +221,8 @@ std::string Developper(const std::string& nom);
 // The result file's name: the base name of `fic1name` (after its last "/",
 // less its extension from the last ".") followed by ".ics".
 std::string NomResultat(const std::string& fic1name);
+
+// What follows the last "/" of `nom`; all of it when it has none.
+std::string NomDeBase(const std::string& nom);
 
 }  // namespace vellumcast

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -42,6 +43,7 @@ void OuvrirDescripteursStandard() {
 // Everything the run has open, for the stop to flush.
 struct Fichiers {
   Console* console = nullptr;
+  Ecrivain* erreur = nullptr;  // standard error, when it is not standard output's file
   Ecrivain* journal = nullptr;
   Ecrivain* resultat = nullptr;
   Conversion* conversion = nullptr;
@@ -58,7 +60,31 @@ struct Fichiers {
   f.console->Ecrire(statut.Message());
   f.console->Ecrire("\r\n");
   f.console->Terminer();
+  // Where the user sees it when standard output goes elsewhere.
+  if (f.erreur != nullptr) {
+    f.erreur->Ecrire("vellumcast: " + statut.Mots() + "\n");
+    f.erreur->Vider();
+  }
   std::exit(statut.code());
+}
+
+// Whether descriptors 1 and 2 write the same file.
+bool MemeFichier() {
+  struct stat un, deux;
+  return ::fstat(1, &un) == 0 && ::fstat(2, &deux) == 0 && un.st_dev == deux.st_dev &&
+         un.st_ino == deux.st_ino;
+}
+
+// The directory the run works in when the result goes to `sortie`: opened
+// before the input's directory becomes the working one, so that a name
+// relative to where the program started still holds. -1 and `*statut` when
+// it cannot be opened.
+int RepertoireDeSortie(const std::string& sortie, Statut* statut) {
+  size_t barre = sortie.rfind('/');
+  std::string dossier = barre == std::string::npos ? "." : sortie.substr(0, barre + 1);
+  int fd = ::open(dossier.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) *statut = Statut::Fichier(Operation::kOuverture, errno, dossier);
+  return fd;
 }
 
 // Creates (or empties) `nom` for writing.
@@ -136,15 +162,9 @@ int Fin(bool changee, const Entree& entree) {
   return kEntreeModifiee;
 }
 
-}  // namespace
-
-int Programme(int argc, char** argv) {
-  OuvrirDescripteursStandard();
-  ::signal(SIGPIPE, SIG_IGN);
-
-  // The command line is read before the console is touched: help, version and
-  // usage errors leave the screen as it was.
-  const LigneDeCommande ligne = LireLigneDeCommande(argc, argv);
+// What the command line settles alone: a usage error, the help or the
+// version, with the program's status; none when a run is asked for.
+std::optional<int> SansConversion(const LigneDeCommande& ligne) {
   if (!ligne.erreur.empty()) {
     SignalerUsage(ligne.erreur);
     return kUsage;
@@ -157,81 +177,112 @@ int Programme(int argc, char** argv) {
   if (std::string superflus = ArgumentsSuperflus(ligne); !superflus.empty()) {
     EcrireSeul(2, "vellumcast: " + superflus + "\n");
   }
+  struct stat st;
+  if (ligne.sortie && ::stat(ligne.sortie->c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    SignalerUsage("option --output needs a file, not the directory '" + *ligne.sortie + "'");
+    return kUsage;
+  }
+  return std::nullopt;
+}
+
+// The run once its input is open, in the directory it works in: the log and
+// the result created, the conversion, and the stop.
+int Convertir(const LigneDeCommande& ligne, const Entree& entree, Lecteur* lecteur,
+              Console* console, Erreurs* erreurs, Fichiers* f) {
+  const std::string nom_resultat =
+      ligne.sortie ? NomDeBase(*ligne.sortie) : NomResultat(entree.FIC1NAME);
+  std::string collision = NomQuiEstLEntree(lecteur->fd(), nom_resultat);
+  if (!collision.empty()) {
+    ArretErreur(Statut::FichierCode(kAccesRefuse, collision).Raison("it is the input"), *f);
+  }
+  Trace trace(erreurs, console);
+  trace.TRACE = true;
+  std::unique_ptr<Ecrivain> journal;
+  Statut statut = CreerJournal(erreurs, &journal);
+  if (!statut.ok()) ArretErreur(statut, *f);
+  f->journal = journal.get();
+  trace.LOGFILE = journal.get();
+  std::unique_ptr<Ecrivain> resultat;
+  statut = Creer(nom_resultat, erreurs, &resultat);
+  if (!statut.ok()) ArretErreur(statut, *f);
+  f->resultat = resultat.get();
+
+  Source source(lecteur);
+  Resultat result(resultat.get(), erreurs);
+  RepertoireCourant repertoire;
+  Conversion conversion(&source, &result, &trace, &repertoire, erreurs, ligne.options);
+  f->conversion = &conversion;
+  conversion.Prologue();
+  conversion.Documents();
+  conversion.EcrireCapture();
+  conversion.EffacerBrouillons();
+  if (erreurs->echec()) ArretErreur(erreurs->statut(), *f);
+
+  journal->Fermer();
+  if (erreurs->echec()) ArretErreur(erreurs->statut(), *f);
+  const bool changee = Changee(entree.empreinte, *lecteur);
+  if (entree.fichier && !entree.fichier->Fermer()) {
+    ArretErreur(Statut::Fichier(Operation::kLecture, errno, entree.FIC1NAME), *f);
+  }
+  conversion.FinCalendrier();
+  resultat->Fermer();
+  if (erreurs->echec()) ArretErreur(erreurs->statut(), *f);
+  console->Ecrire("Fichier source termine\r\n");
+  console->Vider();
+  if (erreurs->echec()) ArretErreur(erreurs->statut(), *f);
+  // What the run left out, where the user sees it even when the trace is
+  // redirected; a summary that cannot be written changes nothing done.
+  if (!ligne.silencieux) {
+    EcrireSeul(2, conversion.bilan().Texte(ligne.sortie.value_or(nom_resultat), ligne.options));
+  }
+  return Fin(changee, entree);
+}
+
+}  // namespace
+
+int Programme(int argc, char** argv) {
+  OuvrirDescripteursStandard();
+  ::signal(SIGPIPE, SIG_IGN);
+  // A file-size limit makes a write fail, which the run reports, instead of
+  // killing the program without a word.
+  ::signal(SIGXFSZ, SIG_IGN);
+
+  // The command line is read before the console is touched: help, version and
+  // usage errors leave the screen as it was.
+  const LigneDeCommande ligne = LireLigneDeCommande(argc, argv);
+  if (std::optional<int> statut = SansConversion(ligne)) return *statut;
 
   Erreurs erreurs;
   Lecteur entree_std(&erreurs, kNomEntreeStandard, 0, false);
-  Ecrivain sortie_std(&erreurs, "", 1, false);
+  Ecrivain sortie_std(&erreurs, kNomSortieStandard, 1, false);
+  Ecrivain erreur_std(nullptr, "", 2, false);
   Console console(&entree_std, &sortie_std, ::isatty(0) == 1, ::isatty(1) == 1,
-                  LireTerminal(ligne.options.jeu));
+                  LireTerminal(ligne.options.jeu), &erreur_std);
   Fichiers f;
   f.console = &console;
-
+  if (!MemeFichier()) f.erreur = &erreur_std;
   console.Preparer();
-  Trace trace(&erreurs, &console);
-  trace.TRACE = true;
+
+  Statut statut;
+  const int repertoire_sortie = ligne.sortie ? RepertoireDeSortie(*ligne.sortie, &statut) : -1;
+  if (ligne.sortie && repertoire_sortie < 0) ArretErreur(statut, f);
 
   const std::string* nom = ligne.nom ? &*ligne.nom : nullptr;
   Entree entree;
-  Statut statut;
   const Choix choix = GETINPUTFILE(nom, &console, &erreurs, &entree, &statut);
   // A question that could not be shown ends the dialogue as if the console
   // had ended; it is the failed write that the run reports.
   console.Vider();
   if (sortie_std.echec()) ArretErreur(Statut::Erreur(kErreurEcriture), f);
-  switch (choix) {
-    case Choix::kAbandon:
-      return kSortieOk;
-    case Choix::kSansEntree:
-      return kSansEntree;
-    case Choix::kErreur:
-      ArretErreur(statut, f);
-    case Choix::kOuvert:
-      break;
+  if (choix == Choix::kAbandon) return kSortieOk;
+  if (choix == Choix::kSansEntree) return kSansEntree;
+  if (choix == Choix::kErreur) ArretErreur(statut, f);
+  // With -o, the run works where the result goes, the input already open.
+  if (repertoire_sortie >= 0 && ::fchdir(repertoire_sortie) != 0) {
+    ArretErreur(Statut::Fichier(Operation::kOuverture, errno, *ligne.sortie), f);
   }
   Lecteur* lecteur = entree.fichier ? entree.fichier.get() : &entree_std;
-
-  const std::string nom_resultat = NomResultat(entree.FIC1NAME);
-  std::string collision = NomQuiEstLEntree(lecteur->fd(), nom_resultat);
-  if (!collision.empty()) ArretErreur(Statut::FichierCode(kAccesRefuse, collision), f);
-
-  std::unique_ptr<Ecrivain> journal;
-  statut = CreerJournal(&erreurs, &journal);
-  if (!statut.ok()) ArretErreur(statut, f);
-  f.journal = journal.get();
-  trace.LOGFILE = journal.get();
-
-  std::unique_ptr<Ecrivain> resultat;
-  statut = Creer(nom_resultat, &erreurs, &resultat);
-  if (!statut.ok()) ArretErreur(statut, f);
-  f.resultat = resultat.get();
-
-  Source source(lecteur);
-  Resultat result(resultat.get(), &erreurs);
-  RepertoireCourant repertoire;
-  Conversion conversion(&source, &result, &trace, &repertoire, &erreurs, ligne.options);
-  f.conversion = &conversion;
-  conversion.Prologue();
-  conversion.Documents();
-  conversion.EcrireCapture();
-  conversion.EffacerBrouillons();
-  if (erreurs.echec()) ArretErreur(erreurs.statut(), f);
-
-  journal->Fermer();
-  if (erreurs.echec()) ArretErreur(erreurs.statut(), f);
-  const bool changee = Changee(entree.empreinte, *lecteur);
-  if (entree.fichier && !entree.fichier->Fermer()) {
-    ArretErreur(Statut::Fichier(Operation::kLecture, errno, entree.FIC1NAME), f);
-  }
-  conversion.FinCalendrier();
-  resultat->Fermer();
-  if (erreurs.echec()) ArretErreur(erreurs.statut(), f);
-  console.Ecrire("Fichier source termine\r\n");
-  console.Vider();
-  if (erreurs.echec()) ArretErreur(erreurs.statut(), f);
-  // What the run left out, where the user sees it even when the trace is
-  // redirected; a summary that cannot be written changes nothing done.
-  if (!ligne.silencieux) EcrireSeul(2, conversion.bilan().Texte(nom_resultat, ligne.options));
-  return Fin(changee, entree);
+  return Convertir(ligne, entree, lecteur, &console, &erreurs, &f);
 }
 
 }  // namespace vellumcast

@@ -1,6 +1,7 @@
 #include "statut.h"
 
 #include <cerrno>
+#include <cstring>
 #include <utility>
 
 namespace vellumcast {
@@ -27,7 +28,10 @@ Statut Statut::Erreur(int code) {
 }
 
 Statut Statut::Fichier(Operation op, int errnum, std::string nom) {
-  return FichierCode(CodeErreur(op, errnum), std::move(nom));
+  Statut s = FichierCode(CodeErreur(op, errnum), std::move(nom));
+  // The system's words for the error, as the C locale gives them.
+  if (errnum != 0) s.raison_ = std::strerror(errnum);
+  return s;
 }
 
 Statut Statut::FichierCode(int code, std::string nom) {
@@ -46,7 +50,22 @@ Statut Statut::Raison(std::string raison) && {
 std::string Statut::Message() const {
   std::string m = "Runtime error " + std::to_string(code_);
   if (fichier_) m += " " + nom_;
+  if (fichier_ && !raison_.empty()) m += ": " + raison_;
   return m;
+}
+
+std::string Statut::Mots() const {
+  if (fichier_) return nom_ + ": " + (raison_.empty() ? Message() : raison_);
+  switch (code_) {
+    case kDebordement:
+      return "arithmetic overflow";
+    case kHorsIntervalle:
+      return "value out of its range";
+    case kErreurEcriture:
+      return "cannot write to standard output";
+    default:
+      return Message();
+  }
 }
 
 }  // namespace vellumcast

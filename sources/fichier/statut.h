@@ -42,8 +42,11 @@ class Statut {
   int code() const { return code_; }
   // Why, in words ("in use by another run"); empty when the number says it all.
   const std::string& raison() const { return raison_; }
-  // "Runtime error N", followed by a blank and the file's name for a file failure.
+  // "Runtime error N", followed for a file failure by a blank, the file's
+  // name and, when known, ": " and why in words.
   std::string Message() const;
+  // The failure in words for standard error: "NAME: REASON".
+  std::string Mots() const;
 
  private:
   int code_ = 0;

@@ -57,8 +57,8 @@ bool Preparer(const Conditions& c) {
     ::close(fd);
   }
   if (c.taille_max != RLIM_INFINITY) {
-    // The write past the limit must fail with EFBIG rather than kill the child.
-    ::signal(SIGXFSZ, SIG_IGN);
+    // SIGXFSZ as it is by default: the program itself must not die of it.
+    ::signal(SIGXFSZ, SIG_DFL);
     struct rlimit lim = {c.taille_max, c.taille_max};
     if (::setrlimit(RLIMIT_FSIZE, &lim) != 0) return false;
   }

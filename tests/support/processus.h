@@ -28,7 +28,7 @@ constexpr uid_t kPersonne = 65534;
 // What else the child starts with, for the cases that need it.
 struct Conditions {
   std::string sortie_vers;            // its standard output goes to this file ("": captured)
-  rlim_t taille_max = RLIM_INFINITY;  // RLIMIT_FSIZE, with SIGXFSZ ignored
+  rlim_t taille_max = RLIM_INFINITY;  // RLIMIT_FSIZE, SIGXFSZ left as by default
   bool sans_privilege = false;        // runs as kPersonne when we are root
 };
 

@@ -50,9 +50,11 @@ std::string Temporaire::Lire(std::string_view nom) const {
   return LireFichier(Sous(nom), "<absent>");
 }
 
-std::vector<std::string> Temporaire::Noms() const {
+std::vector<std::string> Temporaire::Noms(std::string_view sous) const {
   std::vector<std::string> noms;
-  for (const auto& e : fs::directory_iterator(chemin_)) noms.push_back(e.path().filename());
+  for (const auto& e : fs::directory_iterator(sous.empty() ? chemin_ : Sous(sous))) {
+    noms.push_back(e.path().filename());
+  }
   std::sort(noms.begin(), noms.end());
   return noms;
 }

@@ -28,8 +28,8 @@ class Temporaire {
   void Poser(std::string_view nom, std::string_view contenu = "") const;
   // The content of `nom`, or "<absent>".
   std::string Lire(std::string_view nom) const;
-  // The names in the directory, sorted.
-  std::vector<std::string> Noms() const;
+  // The names in the directory, or in its subdirectory `sous`, sorted.
+  std::vector<std::string> Noms(std::string_view sous = "") const;
 
  private:
   std::string chemin_;
