@@ -27,8 +27,9 @@ constexpr std::string_view kAide =
     "  --                 take the arguments after it as names, even if they start\n"
     "                     with -\n"
     "\n"
-    "Exit status: 0 when the conversion is complete, 64 for a usage error, else the\n"
-    "run-time error number shown on standard output (see vellumcast(1)).\n";
+    "Exit status: 0 when the conversion is complete, 1 when the export changed while\n"
+    "it was read, 64 for a usage error, else the run-time error number shown on\n"
+    "standard output (see vellumcast(1)).\n";
 
 constexpr std::string_view kVersion =
     "vellumcast " VELLUMCAST_VERSION
