@@ -206,28 +206,21 @@ void Conversion::RECUPERER_DATES(int i) {
 bool DateCalendrier(std::string_view date, bool* mois_premier) {
   *mois_premier = false;
   if (date.size() != 15 || date[8] != 'T') return false;
-  int v[6];  // year, month, day, hours, minutes, seconds
-  constexpr size_t kDebut[6] = {0, 4, 6, 9, 11, 13};
-  for (size_t k = 0; k < 6; ++k) {
-    size_t n = k == 0 ? 4 : 2;
-    v[k] = 0;
-    for (size_t i = kDebut[k]; i < kDebut[k] + n; ++i) {
-      if (!ISAFIGURE(date[i])) return false;
-      v[k] = v[k] * 10 + (date[i] - '0');
-    }
+  for (size_t i = 0; i < date.size(); ++i) {
+    if (i != 8 && !ISAFIGURE(date[i])) return false;
   }
-  auto jours = [&](int mois) {
+  auto deux = [&](size_t i) { return (date[i] - '0') * 10 + (date[i + 1] - '0'); };
+  const int annee = deux(0) * 100 + deux(2);
+  const int mois = deux(4), jour = deux(6);
+  if (deux(9) > 23 || deux(11) > 59 || deux(13) > 59) return false;
+  auto existe = [annee](int m, int j) {
     constexpr int kJours[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    bool bissextile = (v[0] % 4 == 0 && v[0] % 100 != 0) || v[0] % 400 == 0;
-    return mois == 2 && bissextile ? 29 : kJours[mois - 1];
+    bool bissextile = (annee % 4 == 0 && annee % 100 != 0) || annee % 400 == 0;
+    return m >= 1 && m <= 12 && j >= 1 && j <= (m == 2 && bissextile ? 29 : kJours[m - 1]);
   };
-  auto jour_valide = [&](int mois, int jour) {
-    return mois >= 1 && mois <= 12 && jour >= 1 && jour <= jours(mois);
-  };
-  if (v[3] > 23 || v[4] > 59 || v[5] > 59) return false;
-  if (jour_valide(v[1], v[2])) return true;
+  if (existe(mois, jour)) return true;
   // Would it be a date with its day and month the other way round?
-  *mois_premier = v[1] > 12 && jour_valide(v[2], v[1]);
+  *mois_premier = mois > 12 && existe(jour, mois);
   return false;
 }
 

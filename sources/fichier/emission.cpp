@@ -15,18 +15,20 @@ namespace {
 // are, under the character set `jeu`, and its line end: identifiers and dates
 // are the input's bytes too.
 void PutlnUtf8(Resultat* result, Jeu jeu, std::string_view octets) {
+  // A "UID:" line, the longest, holds an identifier of 255 bytes and a number.
   constexpr size_t kMorceau = 2 * LONG_MAX_CHAINE;
   EnUtf8 conversion(jeu, nullptr);
   char utf8[EnUtf8::Place(kMorceau)];
-  while (!octets.empty()) {
+  for (;;) {
     std::string_view morceau = octets.substr(0, kMorceau);
-    char* fin = conversion.Convertir(morceau, utf8);
-    result->PUT(std::string_view(utf8, static_cast<size_t>(fin - utf8)));
     octets.remove_prefix(morceau.size());
+    char* fin = conversion.Convertir(morceau, utf8);
+    if (octets.empty()) {
+      result->PUTLN(std::string_view(utf8, static_cast<size_t>(conversion.Finir(fin) - utf8)));
+      return;
+    }
+    result->PUT(std::string_view(utf8, static_cast<size_t>(fin - utf8)));
   }
-  char* fin = conversion.Finir(utf8);
-  result->PUT(std::string_view(utf8, static_cast<size_t>(fin - utf8)));
-  result->PUTLN("");
 }
 
 }  // namespace
