@@ -34,7 +34,7 @@ convertir() {
   local entree=$1 debut fin statut=0 rss=-
   rm -f "$travail/rusage"
   debut=$(date +%s.%N)
-  (cd "$(dirname "$entree")" && "${mesureur[@]}" "$programme" "$entree" </dev/null >/dev/null) ||
+  (cd "$(dirname "$entree")" && "${mesureur[@]}" "$programme" "$entree" </dev/null >/dev/null 2>/dev/null) ||
     statut=$?
   fin=$(date +%s.%N)
   [[ -f $travail/rusage ]] &&
