@@ -5,6 +5,7 @@
 
 #include "attendus.h"
 #include "banc.h"
+#include "calendrier.h"
 #include "chaines.h"
 
 namespace vellumcast {
@@ -23,6 +24,7 @@ enum Rang {
   kDtstamp,
   kDtstart,
   kDtend,
+  kJournee,
   kStatus,
   kCategories,
   kTransp,
@@ -35,8 +37,9 @@ int RangLigneComplete(std::string_view l) {
   if (STARTSWITH(l, "UID:")) return kUid;
   if (l == "CREATED:20091101T100000Z") return kCreated;
   if (STARTSWITH(l, "DTSTAMP:")) return kDtstamp;
-  if (STARTSWITH(l, "DTSTART;TZID=France:")) return kDtstart;
-  if (STARTSWITH(l, "DTEND;TZID=France:")) return kDtend;
+  if (STARTSWITH(l, "DTSTART;") || STARTSWITH(l, "DTSTART:")) return kDtstart;
+  if (STARTSWITH(l, "DTEND;") || STARTSWITH(l, "DTEND:")) return kDtend;
+  if (l == "X-MICROSOFT-CDO-ALLDAYEVENT:TRUE") return kJournee;
   if (l == "STATUS:CONFIRMED") return kStatus;
   if (l == "CATEGORIES:MEETING") return kCategories;
   if (l == "TRANSP:OPAQUE") return kTransp;
@@ -50,11 +53,57 @@ bool LigneDuTampon(std::string_view l) {
          l == "CLASS:PUBLIC" || l == "CLASS:PRIVATE" || STARTSWITH(l, "DESCRIPTION:");
 }
 
+// Whether `v` is a calendar date "yyyymmdd" followed by, unless `jour`
+// alone is asked for, "Thhmmss" of a time of the day and, when `utc`, "Z".
+bool Calendrier(std::string_view v, bool heure, bool utc) {
+  const size_t n = heure ? (utc ? 16 : 15) : 8;
+  if (v.size() != n || (heure && v[8] != 'T') || (utc && v.back() != 'Z')) return false;
+  for (size_t i = 0; i < (heure ? 15 : 8); ++i) {
+    if (i != 8 && !ISAFIGURE(v[i])) return false;
+  }
+  auto deux = [&](size_t i) { return (v[i] - '0') * 10 + (v[i + 1] - '0'); };
+  const int annee = deux(0) * 100 + deux(2), mois = deux(4), jour = deux(6);
+  if (mois < 1 || mois > 12 || jour < 1 || jour > JoursDuMois(annee, mois)) return false;
+  return !heure || (deux(9) <= 23 && deux(11) <= 59 && deux(13) <= 59);
+}
+
+bool DateHeure(std::string_view v, bool utc) { return Calendrier(v, true, utc); }
+
+int DateHeureAnnee(std::string_view v) {
+  return (v[0] - '0') * 1000 + (v[1] - '0') * 100 + (v[2] - '0') * 10 + (v[3] - '0');
+}
+
+// Checks a DTSTART or DTEND line: a local date-time of the zone, a day, or
+// an instant in UTC, each a calendar value; a start in local form or a day
+// gives DTSTAMP its digits. `*journee` tells the block's start is a day.
+std::string VerifierValeurDate(std::string_view ligne, std::string_view dtstamp, bool debut,
+                               bool* journee) {
+  const size_t deux_points = ligne.find(':');
+  const std::string_view parametres = ligne.substr(0, deux_points);
+  const std::string_view valeur = ligne.substr(deux_points + 1);
+  const std::string_view nom = debut ? "DTSTART" : "DTEND";
+  const std::string cite = std::string(ligne.substr(0, 80));
+  const bool jour = parametres.substr(nom.size()) == ";VALUE=DATE";
+  const bool locale = parametres.substr(nom.size()) == ";TZID=France";
+  const bool utc = parametres == nom;
+  if (!jour && !locale && !utc) return "a date line of no known form: " + cite;
+  if (!Calendrier(valeur, !jour, utc)) return "a date line without a calendar value: " + cite;
+  if (debut) {
+    *journee = jour;
+    const std::string attendu = std::string(valeur) + (jour ? "T000000Z" : "Z");
+    if (!utc && dtstamp.substr(8) != attendu) return "DTSTART differs from DTSTAMP";
+  } else if (jour != *journee) {
+    return "start and end of different kinds: " + cite;
+  }
+  return {};
+}
+
 // Checks the blocks between the prologue and the closing line.
 std::string VerifierBlocs(std::string_view corps, size_t* blocs) {
   *blocs = 0;
   int rang = -1;  // rank of the previous line of the open block; -1 outside a block
   std::string dtstamp;
+  bool journee = false;  // the open block's start is a day
   size_t debut = 0;
   while (debut < corps.size()) {
     size_t lf = corps.find('\n', debut);
@@ -97,22 +146,23 @@ std::string VerifierBlocs(std::string_view corps, size_t* blocs) {
       }
       case kDtstamp:
         dtstamp = std::string(ligne);
+        if (!DateHeure(ligne.substr(8), true)) return "DTSTAMP is no date-time: " + dtstamp;
+        if (DateHeureAnnee(ligne.substr(8)) >= kAnneeLimite) {
+          return "an event starts at or after the year limit: " + dtstamp;
+        }
         break;
-      case kDtstart: {
-        // Both lines carry the same date-time; a text line holds 255 characters at most.
-        std::string_view date = ligne.substr(20);
-        if (ligne.size() < LONG_MAX_CHAINE) {
-          std::string attendu = "DTSTAMP:" + std::string(date) + "Z";
-          if (dtstamp != attendu.substr(0, LONG_MAX_CHAINE)) return "DTSTART differs from DTSTAMP";
-        } else if (!STARTSWITH(std::string_view(dtstamp).substr(8), date)) {
-          return "DTSTART differs from DTSTAMP";
-        }
-        Statut debordement;
-        if (STR2INT(date.substr(0, 4), &debordement) >= kAnneeLimite) {
-          return "an event starts at or after the year limit: " + std::string(date.substr(0, 40));
-        }
+      case kDtstart:
+      case kDtend: {
+        std::string e = VerifierValeurDate(ligne, dtstamp, r == kDtstart, &journee);
+        if (!e.empty()) return e;
         break;
       }
+      case kJournee:
+        if (!journee) return "an all-day mark on a timed event";
+        break;
+      case kStatus:
+        if (journee && rang != kJournee) return "an all-day event without its mark";
+        break;
       default:
         break;
     }
@@ -160,11 +210,10 @@ Bilan VerifierConversion(std::string_view entree, size_t limite_memoire) {
   std::string e = VerifierResultat(bilan.resultat, &bilan.blocs);
   if (!e.empty()) return echec(e);
 
-  // A written date takes its day and month separators ("/") and the blank
-  // after its year from the input, and every block is one written date.
-  size_t barres = static_cast<size_t>(std::count(entree.begin(), entree.end(), '/'));
-  size_t blancs = static_cast<size_t>(std::count(entree.begin(), entree.end(), ' '));
-  if (bilan.blocs > barres / 2 || bilan.blocs > blancs) {
+  // Every block is one date of the input, which takes two separators there.
+  size_t separateurs = 0;
+  for (char c : entree) separateurs += c == '/' || c == '.' || c == '-';
+  if (bilan.blocs > separateurs / 2) {
     return echec("more blocks (" + std::to_string(bilan.blocs) + ") than dates in the input");
   }
   if (bilan.lectures > kLecturesParOctet * (entree.size() + 1)) {

@@ -15,12 +15,22 @@ constexpr std::string_view kPremiere =
     "vellumcast: agenda.ics: 1 event written from 1 document read, 0 repeats of recurring "
     "documents converted once\n";
 
+constexpr std::string_view kAucun =
+    "vellumcast: agenda.ics: 0 events written from 1 document read, 0 repeats of recurring "
+    "documents converted once\n";
+
 struct Cas {
   const char* nom;
   std::string entree;
   Options options;
   std::string attendu;
 };
+
+Options Ordre(OrdreDates ordre) {
+  Options o;
+  o.ordre_dates = ordre;
+  return o;
+}
 
 Options En(Jeu jeu) {
   Options o;
@@ -45,28 +55,55 @@ TEST(BilanTest, EachKindOfLossWithItsLinesAndItsRemedy) {
        "vellumcast: note: 2 events left out because they start in 2012 or later (lines 1, 6); "
        "--year-limit 9999 keeps them\n"},
       {"NoStartAndCutShort",
-       "Subject: none\r\n" + corps + "STARTDATETIME: 01/02/2009\r\n" + corps +
+       "Subject: none\r\n" + corps + "STARTDATETIME: 01/02\r\n" + corps +
            "STARTDATETIME: 01/02/2009 10:00:00 02/02\r\n" + corps,
        {},
        "vellumcast: agenda.ics: 1 event written from 3 documents read, 0 repeats of recurring "
        "documents converted once\n"
        "vellumcast: note: 2 documents gave no event: no start date, or none complete (lines 1, "
-       "6); an event needs a STARTDATETIME item with a whole date and time\n"
+       "6); an event needs a STARTDATETIME item with a whole date\n"
        "vellumcast: note: 2 dates dropped, cut short by the line end or the end of the input "
-       "(lines 6, 11); a date needs its day, month, year and time on its item line\n"},
+       "(lines 6, 11); a date needs its day, month and year on its item line\n"},
       {"MonthFirst",
-       "STARTDATETIME: 01/15/2009 09:30:00\r\nEndDateTime: 31/04/2009 25:00\r\n" + corps,
+       "STARTDATETIME: 01/15/2009 09:30:00, 02/13/2009 10:00\r\n" + corps,
+       {},
+       std::string(kAucun) +
+           "vellumcast: note: 2 dates left out that are not calendar dates (line 1): an event "
+           "without a valid start is left out, one without a valid end has none; each would be "
+           "a date read month first: try --date-order mdy\n"},
+      {"DayFirstUnderMonthFirst", "STARTDATETIME: 15/01/2009 09:30:00\r\n" + corps,
+       Ordre(OrdreDates::kMoisJour),
+       std::string(kAucun) +
+           "vellumcast: note: 1 date left out that is not a calendar date (line 1): an event "
+           "without a valid start is left out, one without a valid end has none; it would be a "
+           "date read day first: try --date-order dmy\n"},
+      {"OrdersThatDisagreeGiveNoHint",
+       "STARTDATETIME: 01/15/2009 10:00, 31/04/2009 10:00\r\n" + corps,
+       {},
+       std::string(kAucun) +
+           "vellumcast: note: 2 dates left out that are not calendar dates (line 1): an event "
+           "without a valid start is left out, one without a valid end has none\n"},
+      {"InvalidEndKeepsItsEvent",
+       "STARTDATETIME: 01/02/2009 10:00\r\nEndDateTime: 29/02/2009 11:00\r\n" + corps,
        {},
        std::string(kPremiere) +
-           "vellumcast: note: 2 dates written that are not calendar date-times (lines 1, 2); "
-           "calendar programs reject or move them; months above 12 suggest month-first dates: "
-           "try --date-order mdy\n"},
-      {"InvalidButNotMonthFirst",
-       "STARTDATETIME: 29/02/2009 9:30\r\n" + corps,
+           "vellumcast: note: 1 date left out that is not a calendar date (line 2): an event "
+           "without a valid start is left out, one without a valid end has none\n"},
+      {"AllDayTwoDigitYearsUnreadableAndZoneWords",
+       "STARTDATETIME: 15/01/09, 20/01/2009 14h30, 21/01/2009 09:00 EST, 22/01/2009 09:00 EST, "
+       "23/01/2009 9:00 PM PST\r\n" +
+           corps,
        {},
-       std::string(kPremiere) +
-           "vellumcast: note: 1 date written that is not a calendar date-time (line 1); "
-           "calendar programs reject or move them\n"},
+       "vellumcast: agenda.ics: 4 events written from 1 document read, 0 repeats of recurring "
+       "documents converted once\n"
+       "vellumcast: note: 1 date dropped as unreadable (line 1); a date is a day, a month and a "
+       "year (or the year first) separated by \"/\", \".\" or \"-\", then an optional time "
+       "such as 14:30, 14.30.00 or 2:30 PM\n"
+       "vellumcast: note: 1 date with a two-digit year (line 1): 00 to 68 read as 2000 to 2068, "
+       "69 to 99 as 1969 to 1999\n"
+       "vellumcast: note: 1 all-day event written (line 1)\n"
+       "vellumcast: note: 3 zone words not applied (line 1): EST 2, PST 1; their times are "
+       "taken as local to the time zone France\n"},
       {"ControlCharacters",
        "Subject: d\x92\xE9quipe \x96 \x80\r\nSTARTDATETIME: 01/02/2009 10:00:00\r\n"
        "$UpdatedBy: x\r\n\r\n\x93quoted\x94\r\nend\x85\r\nmore\x85\r\n\f\r\n",

@@ -123,24 +123,30 @@ TEST(TamponTest, ReadBufferBoundariesChangeNothing) {
   }
 }
 
-TEST(TamponTest, ReadsBackLinesAcrossPiecesWithoutBlanks) {
+TEST(TamponTest, ReadsBackRecordsAcrossPieces) {
+  struct Enregistrement {
+    uint32_t numero;
+    char octets[9];
+  };
   Erreurs erreurs;
   Tampon t(&erreurs, 8);
-  for (int i = 0; i < 30000; ++i) {
-    t.Ajouter("2009 0101T" + std::to_string(i) + "\n");
+  for (uint32_t i = 0; i < 30000; ++i) {
+    Enregistrement e{i, "abcdefgh"};
+    t.Ajouter(std::string_view(reinterpret_cast<const char*>(&e), sizeof e));
   }
   EXPECT_TRUE(t.deborde());
-  CHAINE l;
-  for (int i = 0; i < 30000; ++i) {
-    ASSERT_TRUE(t.LigneSuivante(&l)) << i;
-    ASSERT_EQ(l.vue(), "20090101T" + std::to_string(i));
+  Enregistrement e{};
+  for (uint32_t i = 0; i < 30000; ++i) {
+    ASSERT_TRUE(t.Suivant(&e)) << i;
+    ASSERT_EQ(e.numero, i);
+    ASSERT_EQ(std::string_view(e.octets), "abcdefgh");
   }
-  EXPECT_FALSE(t.LigneSuivante(&l));
+  EXPECT_FALSE(t.Suivant(&e));
   t.Vider();
   EXPECT_TRUE(t.empty());
-  t.Ajouter("x\n");
-  ASSERT_TRUE(t.LigneSuivante(&l));
-  EXPECT_EQ(l.vue(), "x");
+  t.Ajouter("xy");
+  // A record cut short is not read.
+  EXPECT_FALSE(t.Suivant(&e));
   EXPECT_FALSE(erreurs.echec());
 }
 

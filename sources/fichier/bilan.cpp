@@ -1,6 +1,6 @@
 #include "bilan.h"
 
-#include "fichiers.h"
+#include "reglages.h"
 
 namespace vellumcast {
 
@@ -26,7 +26,25 @@ void BilanConversion::Noter(Perte perte, uint64_t ligne) {
   }
 }
 
-void BilanConversion::Noter(Perte perte) { Noter(perte, source_->Ligne()); }
+void BilanConversion::DateInvalide(uint8_t ordres, uint64_t ligne) {
+  Noter(Perte::kDateInvalide, ligne);
+  ordres_ &= ordres;
+}
+
+void BilanConversion::ZoneIgnoree(std::string_view mot, uint64_t ligne) {
+  Noter(Perte::kZoneIgnoree, ligne);
+  for (size_t i = 0; i < n_mots_; ++i) {
+    if (mots_[i].texte == mot) {
+      ++mots_[i].nombre;
+      return;
+    }
+  }
+  if (n_mots_ < mots_.size()) {
+    mots_[n_mots_++] = {std::string(mot), 1};
+  } else {
+    autres_mots_ = true;
+  }
+}
 
 // " (line 12)", " (lines 12, 40, 77, ...)".
 std::string BilanConversion::Lignes(const Releve& r) {
@@ -48,17 +66,29 @@ std::string BilanConversion::Note(Perte perte, const Releve& r, const Options& o
     case Perte::kSansDebut:
       return Nombre(r.nombre, "document", "documents") +
              " gave no event: no start date, or none complete" + lignes +
-             "; an event needs a STARTDATETIME item with a whole date and time";
+             "; an event needs a STARTDATETIME item with a whole date";
     case Perte::kDateCoupee:
       return Nombre(r.nombre, "date", "dates") +
              " dropped, cut short by the line end or the end of the input" + lignes +
-             "; a date needs its day, month, year and time on its item line";
+             "; a date needs its day, month and year on its item line";
+    case Perte::kDateIlisible:
+      return Nombre(r.nombre, "date", "dates") + " dropped as unreadable" + lignes +
+             "; a date is a day, a month and a year (or the year first) separated by \"/\", "
+             "\".\" or \"-\", then an optional time such as 14:30, 14.30.00 or 2:30 PM";
     case Perte::kDateInvalide:
-      return Nombre(r.nombre, "date", "dates") + " written that " +
-             (un ? "is not a calendar date-time" : "are not calendar date-times") + lignes +
-             "; calendar programs reject or move them" +
-             (mois_premier_ ? "; months above 12 suggest month-first dates: try --date-order mdy"
-                            : "");
+      return Nombre(r.nombre, "date", "dates") + " left out that " +
+             (un ? "is not a calendar date" : "are not calendar dates") + lignes +
+             ": an event without a valid start is left out, one without a valid end has none" +
+             Ordre(options);
+    case Perte::kAnneeSurDeux:
+      return Nombre(r.nombre, "date", "dates") + " with a two-digit year" + lignes +
+             ": 00 to 68 read as 2000 to 2068, 69 to 99 as 1969 to 1999";
+    case Perte::kJournee:
+      return Nombre(r.nombre, "all-day event", "all-day events") + " written" + lignes;
+    case Perte::kZoneIgnoree:
+      return Nombre(r.nombre, "zone word", "zone words") + " not applied" + lignes + ": " + Mots() +
+             "; " + (un ? "its time is" : "their times are") +
+             " taken as local to the time zone France";
     case Perte::kControles:
       return Nombre(r.nombre, "character", "characters") + " 0x80 to 0x9F read as " +
              (un ? "a control character" : "control characters") + lignes +
@@ -72,6 +102,36 @@ std::string BilanConversion::Note(Perte perte, const Releve& r, const Options& o
              "; the export may not be UTF-8: try --charset windows-1252";
   }
   return {};
+}
+
+std::string BilanConversion::Ordre(const Options& options) const {
+  static constexpr struct {
+    OrdreDates ordre;
+    std::string_view texte;
+  } kOrdres[] = {
+      {OrdreDates::kJourMois, "day first: try --date-order dmy"},
+      {OrdreDates::kMoisJour, "month first: try --date-order mdy"},
+      {OrdreDates::kAnneeMois, "year first: try --date-order ymd"},
+  };
+  for (const auto& o : kOrdres) {
+    const bool autre = o.ordre != options.ordre_dates;
+    if (autre && (ordres_ & (1u << static_cast<unsigned>(o.ordre))) != 0) {
+      return "; " +
+             std::string(releves_[static_cast<size_t>(Perte::kDateInvalide)].nombre == 1
+                             ? "it would be a date read "
+                             : "each would be a date read ") +
+             std::string(o.texte);
+    }
+  }
+  return {};
+}
+
+std::string BilanConversion::Mots() const {
+  std::string t;
+  for (size_t i = 0; i < n_mots_; ++i) {
+    t += (i > 0 ? ", " : "") + mots_[i].texte + " " + std::to_string(mots_[i].nombre);
+  }
+  return t + (autres_mots_ ? ", ..." : "");
 }
 
 std::string BilanConversion::Texte(std::string_view resultat, const Options& options) const {

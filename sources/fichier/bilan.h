@@ -7,39 +7,24 @@
 #include <string>
 #include <string_view>
 
+#include "rapport.h"
 #include "reglages.h"
 
 namespace vellumcast {
 
-class Source;
-
-// The kinds of loss the summary tells, in the order it tells them.
-enum class Perte {
-  kAnneeLimite,   // an event left out as it starts in the year limit or later
-  kSansDebut,     // a document with no start date, or none complete
-  kDateCoupee,    // a date cut short by its line end or the end of the input
-  kDateInvalide,  // a date written that is not a calendar date-time
-  kControles,     // a byte 0x80 to 0x9F read as a control character
-  kUtf8Probable,  // a valid UTF-8 sequence read as single bytes
-  kUtf8Invalide,  // a byte that is not valid UTF-8, written as U+FFFD
-};
-constexpr size_t kPertes = 7;
-
 class BilanConversion {
  public:
-  // `source` tells the line being read, for the losses noted as it is read.
-  explicit BilanConversion(const Source* source) : source_(source) {}
-
   void Document() { ++documents_; }
   void Evenement() { ++evenements_; }
   void Repetition() { ++repetitions_; }
 
   // One occurrence of `perte`, on input line `ligne`.
   void Noter(Perte perte, uint64_t ligne);
-  // One occurrence of `perte` on the line being read.
-  void Noter(Perte perte);
-  // An invalid date that would be one with its day and month the other way round.
-  void MoisPremier() { mois_premier_ = true; }
+  // A date left out as no calendar date, on input line `ligne`; `ordres`
+  // are the date orders, as bits, under which it would be one.
+  void DateInvalide(uint8_t ordres, uint64_t ligne);
+  // A zone word not applied, on input line `ligne`.
+  void ZoneIgnoree(std::string_view mot, uint64_t ligne);
   // The bytes above 0x7F read so far did not all form UTF-8 sequences.
   void PasUtf8() { pas_utf8_ = true; }
 
@@ -58,13 +43,26 @@ class BilanConversion {
   static std::string Lignes(const Releve& r);
   // The words of the note on `perte`, after "note: ".
   std::string Note(Perte perte, const Releve& r, const Options& options) const;
+  // The hint that ends the note on dates left out: the one other order
+  // under which all of them would be dates; empty when there is none.
+  std::string Ordre(const Options& options) const;
+  // The zone words not applied, each with its count.
+  std::string Mots() const;
 
-  const Source* source_;
   uint64_t documents_ = 0;
   uint64_t evenements_ = 0;
   uint64_t repetitions_ = 0;
   std::array<Releve, kPertes> releves_;
-  bool mois_premier_ = false;
+  // The orders under which every date left out would be a calendar date.
+  uint8_t ordres_ = 0xFF;
+  // The first zone words not applied, each with its count.
+  struct Mot {
+    std::string texte;
+    uint64_t nombre = 0;
+  };
+  std::array<Mot, 4> mots_;
+  size_t n_mots_ = 0;
+  bool autres_mots_ = false;
   bool pas_utf8_ = false;
 };
 

@@ -2,14 +2,19 @@
 // recurring document met before, else one event block per start date before
 // the year limit, written by the event writer.
 #include <limits>
+#include <optional>
 #include <string>
 
+#include "ecriture_dates.h"
 #include "utf8.h"
 #include "vellumcast.h"
 
 namespace vellumcast {
 
 namespace {
+
+// The zone of the prologue that local date-times refer to.
+constexpr std::string_view kTzid = "France";
 
 // Writes the line `octets`, bytes as read, to the result in UTF-8 as the texts
 // are, under the character set `jeu`, and its line end: identifiers and dates
@@ -55,46 +60,55 @@ void Conversion::Emettre() {
   while (!Echec() && NEXT_START_DATE(&e.START_DATE)) {
     une_date = true;
     bool a_fin = e.a_dates_fin && NEXT_END_DATE(&e.END_DATE);
-    Statut debordement;
-    int32_t annee = STR2INT(e.START_DATE.vue().substr(0, 4), &debordement);
-    if (annee >= options_.annee_limite) {
+    if (e.START_DATE.annee >= options_.annee_limite) {
       bilan_.Noter(Perte::kAnneeLimite, ligne_debuts_);
       continue;
     }
-    EcrireBloc(a_fin);
+    // A date that is no calendar date is never written: its event goes
+    // without it, and keeps the other dates paired as the lists give them.
+    if (!e.START_DATE.calendrier) {
+      bilan_.DateInvalide(e.START_DATE.ordres, ligne_debuts_);
+      continue;
+    }
+    if (a_fin && !e.END_DATE.calendrier) {
+      bilan_.DateInvalide(e.END_DATE.ordres, ligne_fins_);
+      a_fin = false;
+    }
+    EcrireBloc(e.START_DATE, a_fin ? &e.END_DATE : nullptr);
   }
   if (!une_date) bilan_.Noter(Perte::kSansDebut, ligne_debuts_);
 }
 
-void Conversion::EcrireBloc(bool a_fin) {
-  const Etat& e = etat_;
+void Conversion::EcrireBloc(const Date& debut, const Date* fin) {
   bilan_.Evenement();
-  NoterDate(e.START_DATE, ligne_debuts_);
   ECRIRE_DEBUT_RDV();
   ECRIRE_NEW_RDV();
-  // Each line is cut to 255 bytes as read, then converted.
-  CHAINE ligne("DTSTAMP:");
-  ligne.Ajouter(e.START_DATE);
-  ligne.Ajouter("Z");
-  PutlnUtf8(result_, options_.jeu, ligne);
-  ligne = CHAINE("DTSTART;TZID=France:");
-  ligne.Ajouter(e.START_DATE);
-  PutlnUtf8(result_, options_.jeu, ligne);
-  // An end date the document does not give leaves the event without DTEND.
-  if (a_fin) {
-    NoterDate(e.END_DATE, ligne_fins_);
-    ligne = CHAINE("DTEND;TZID=France:");
-    ligne.Ajouter(e.END_DATE);
-    PutlnUtf8(result_, options_.jeu, ligne);
-  }
+  EcrireDates(debut, fin);
   ECRIRE_FIN_RDV();
 }
 
-void Conversion::NoterDate(const CHAINE& date, uint64_t ligne) {
-  bool mois_premier = false;
-  if (DateCalendrier(date, &mois_premier)) return;
-  bilan_.Noter(Perte::kDateInvalide, ligne);
-  if (mois_premier) bilan_.MoisPremier();
+void Conversion::EcrireDates(const Date& debut, const Date* fin) {
+  if (!debut.Zone().empty()) bilan_.ZoneIgnoree(debut.Zone(), ligne_debuts_);
+  if (fin != nullptr && !fin->Zone().empty()) bilan_.ZoneIgnoree(fin->Zone(), ligne_fins_);
+  const HeureCivile d = debut.Civile();
+  const bool journee = debut.genre == Genre::kJournee;
+  // The end is exclusive in iCalendar: an end given as a day, and every end
+  // of an all-day event, is the next day's midnight.
+  std::optional<HeureCivile> f;
+  if (fin != nullptr) {
+    const bool jour = journee || fin->genre == Genre::kJournee;
+    const HeureCivile h = jour ? Lendemain(fin->Civile()) : fin->Civile();
+    if (h.annee <= 9999) f = h;
+  }
+  const Forme forme = journee ? Forme::kJour : Forme::kLocale;
+  EcrireLigneDate(result_, "DTSTAMP", Forme::kUtc, d);
+  EcrireLigneDate(result_, "DTSTART", forme, d, kTzid);
+  if (f) EcrireLigneDate(result_, "DTEND", forme, *f, kTzid);
+  if (journee) {
+    bilan_.Noter(Perte::kJournee, ligne_debuts_);
+    // Without it, a widespread client shows the day as a timed block.
+    result_->PUTLN("X-MICROSOFT-CDO-ALLDAYEVENT:TRUE");
+  }
 }
 
 void Conversion::ECRIRE_DEBUT_RDV() {

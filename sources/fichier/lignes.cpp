@@ -41,8 +41,8 @@ const Rangee* Conversion::Reconnaitre(std::string_view ligne) const {
       {kLigneVide, "", [](Conversion& c) { c.ECRIRE_DESCRIPTION(); }},
       {"$PublicAccess:", "", [](Conversion& c) { c.ECRIRE_ACCES(); }},
       {"CalendarDateTime:", "", [](Conversion& c) { c.CHERCHER_RECURRENCE(); }},
-      {"STARTDATETIME:", "", [](Conversion& c) { c.RECUPERER_DATES(0); }},
-      {"EndDateTime:", "", [](Conversion& c) { c.RECUPERER_DATES(1); }},
+      {"STARTDATETIME:", "", [](Conversion& c) { c.RECUPERER_DATES(Liste::kDebuts); }},
+      {"EndDateTime:", "", [](Conversion& c) { c.RECUPERER_DATES(Liste::kFins); }},
       {"ApptUNID:", "", [](Conversion& c) { c.RECUPERER_UID(); }},
       {"$ICAL_ORIG_STREAM:", "", [](Conversion& c) { c.RECUPERER_ICAL(); }},
   };

@@ -12,8 +12,10 @@ constexpr size_t kLimiteMemoire = size_t{1} << 20;
 // The character set the export's texts are read in.
 enum class Jeu { kIso88591, kWindows1252, kUtf8 };
 
-// The order of the first two fields of a date.
-enum class OrdreDates { kJourMois, kMoisJour };
+// The order of a date's fields: day first, month first, year first. A date
+// whose first field has four digits is read year first whatever the order.
+enum class OrdreDates { kJourMois, kMoisJour, kAnneeMois };
+constexpr int kOrdres = 3;
 
 struct Options {
   // Start dates of this year or later give no event.

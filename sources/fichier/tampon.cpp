@@ -8,8 +8,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "chaines.h"
-
 namespace vellumcast {
 
 namespace {
@@ -114,22 +112,16 @@ void Tampon::Copier(const std::function<void(std::string_view)>& recevoir) {
   }
 }
 
-bool Tampon::LigneSuivante(CHAINE* ligne) {
-  ligne->Vider();
-  if (lu_ >= size()) return false;
-  while (lu_ < size()) {
+bool Tampon::Extraire(char* cible, size_t n) {
+  if (size() - std::min(lu_, size()) < n) return false;
+  while (n > 0) {
     std::string_view d = Lire(lu_);
     if (d.empty()) return false;
-    size_t fin = d.find('\n');
-    std::string_view partie = d.substr(0, fin);
-    for (char c : partie) {
-      if (c != ' ' && c != '\r') ligne->Ajouter(c);
-    }
-    lu_ += partie.size();
-    if (fin != std::string_view::npos) {
-      ++lu_;
-      break;
-    }
+    const size_t k = std::min(n, d.size());
+    std::memcpy(cible, d.data(), k);
+    cible += k;
+    n -= k;
+    lu_ += k;
   }
   return true;
 }

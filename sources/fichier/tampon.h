@@ -12,8 +12,6 @@
 
 namespace vellumcast {
 
-class CHAINE;
-
 class Tampon {
  public:
   // Past `limite` bytes the content moves to the file.
@@ -49,13 +47,17 @@ class Tampon {
   // Hands the whole content to `recevoir`, a piece at a time.
   void Copier(const std::function<void(std::string_view)>& recevoir);
 
-  // Line by line reading: lines end with a line feed; blanks are dropped.
+  // Record by record reading, from the first record on.
   void Rembobiner() { lu_ = 0; }
-  // The next line into `*ligne`, blanks left out; false when none is left.
-  bool LigneSuivante(CHAINE* ligne);
+  // The next record of `T`'s size into `*t`; false when none is whole.
+  template <typename T>
+  bool Suivant(T* t) {
+    return Extraire(reinterpret_cast<char*>(t), sizeof(T));
+  }
 
  private:
   void Deborder();
+  bool Extraire(char* cible, size_t n);
   // The bytes at offset `pos` onwards, as many as are at hand.
   std::string_view Lire(size_t pos);
 

@@ -10,7 +10,7 @@
 
 namespace vellumcast {
 
-class BilanConversion;
+class Rapporteur;
 
 // The character set named `nom`, names compared without case; false when
 // there is none of that name.
@@ -39,8 +39,8 @@ inline std::string_view UTF8(unsigned char car) {
 // sequence that a run leaves incomplete waits for the next run.
 class EnUtf8 {
  public:
-  // `bilan` (may be null) is told of the bytes that the summary notes.
-  EnUtf8(Jeu jeu, BilanConversion* bilan);
+  // `rapport` (may be null) is told of the bytes that the summary notes.
+  EnUtf8(Jeu jeu, Rapporteur* rapport);
 
   // The most bytes Convertir or Finir writes for `n` input bytes.
   static constexpr size_t Place(size_t n) { return 3 * n + 4 * 3; }
@@ -49,7 +49,7 @@ class EnUtf8 {
   // `sortie` has room for Place(octets.size()) bytes.
   char* Convertir(std::string_view octets, char* sortie) {
     if (jeu_ == Jeu::kUtf8) return DepuisUtf8(octets, sortie);
-    if (bilan_ != nullptr) Observer(octets);
+    if (rapport_ != nullptr) Observer(octets);
     const utf8::Table& table = *table_;
     for (char c : octets) {
       auto u = static_cast<unsigned char>(c);
@@ -72,7 +72,7 @@ class EnUtf8 {
 
   Jeu jeu_;
   const utf8::Table* table_;
-  BilanConversion* bilan_;
+  Rapporteur* rapport_;
   // The sequence being read: its bytes so far, how many it needs, and the
   // range its second byte must fall in.
   unsigned char attente_octets_[4] = {};

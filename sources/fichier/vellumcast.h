@@ -8,6 +8,7 @@
 
 #include "bilan.h"
 #include "chaines.h"
+#include "date.h"
 #include "fichiers.h"
 #include "registre.h"
 #include "reglages.h"
@@ -48,8 +49,8 @@ struct Etat {
   // The run-wide event number written in the "UID:" lines.
   int32_t NO_UID = 0;
   // The date pair of the event block being written.
-  CHAINE START_DATE;
-  CHAINE END_DATE;
+  Date START_DATE;
+  Date END_DATE;
   // What the document itself gave, so that none of it is taken from the
   // document before: its start dates, its end dates, its identifier.
   bool a_dates_debut = false;
@@ -57,9 +58,18 @@ struct Etat {
   bool a_uid = false;
 };
 
-// Whether `date` is a calendar date-time "yyyymmddThhmmss"; when it is not
-// only because its month and day are the other way round, `*mois_premier`.
-bool DateCalendrier(std::string_view date, bool* mois_premier);
+// What the readers report, as the conversion hears it: each loss goes to
+// the summary with the input line being read.
+class RapportLecture : public Rapporteur {
+ public:
+  RapportLecture(BilanConversion* bilan, const Source* source) : bilan_(bilan), source_(source) {}
+  void Signaler(Perte perte) override { bilan_->Noter(perte, source_->Ligne()); }
+  void PasUtf8() override { bilan_->PasUtf8(); }
+
+ private:
+  BilanConversion* bilan_;
+  const Source* source_;
+};
 
 // One run of the conversion over one input. Holds the whole conversion state,
 // so that many runs can share a process.
@@ -112,10 +122,10 @@ class Conversion {
   void ECRIRE_ACCES();
 
   // Date items and recurrence (dates.cpp).
-  void RECUPERER_DATES(int i);
+  void RECUPERER_DATES(Liste liste);
   void CHERCHER_RECURRENCE();
-  bool NEXT_START_DATE(CHAINE* date) { return dates_debut_.LigneSuivante(date); }
-  bool NEXT_END_DATE(CHAINE* date) { return dates_fin_.LigneSuivante(date); }
+  bool NEXT_START_DATE(Date* date) { return dates_debut_.Suivant(date); }
+  bool NEXT_END_DATE(Date* date) { return dates_fin_.Suivant(date); }
 
   // Identifiers (identifiants.cpp).
   void RECUPERER_UID();
@@ -133,10 +143,10 @@ class Conversion {
 
   // The emission of a finished document and the event writer (emission.cpp).
   void Emettre();
-  // One event block for the date pair in the state; with an end date or not.
-  void EcrireBloc(bool a_fin);
-  // Notes a written date that is not a calendar date-time.
-  void NoterDate(const CHAINE& date, uint64_t ligne);
+  // One event block from `debut` to `fin`, or without an end when `fin` is null.
+  void EcrireBloc(const Date& debut, const Date* fin);
+  // The lines DTSTAMP, DTSTART and DTEND, and the all-day mark.
+  void EcrireDates(const Date& debut, const Date* fin);
   void ECRIRE_DEBUT_RDV();
   void ECRIRE_NEW_RDV();
   void ECRIRE_FIN_RDV();
@@ -150,10 +160,11 @@ class Conversion {
 
   Etat etat_;
   BilanConversion bilan_;  // what the run wrote and what it left out
-  EnUtf8 utf8_;            // the conversion of the texts
-  Tampon rdv_;             // the event buffer of the document
-  Tampon dates_debut_;     // the document's own start dates, one a line
-  Tampon dates_fin_;       // and its own end dates
+  RapportLecture rapport_;
+  EnUtf8 utf8_;         // the conversion of the texts
+  Tampon rdv_;          // the event buffer of the document
+  Tampon dates_debut_;  // the document's own start dates, one a line
+  Tampon dates_fin_;    // and its own end dates
   Registre registre_;
   // The lines where the document began and where its date lists stand.
   uint64_t ligne_document_ = 0;

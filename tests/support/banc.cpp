@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "noms.h"
 
@@ -101,11 +102,30 @@ const std::string& Banc::Journal() {
   return log;
 }
 
-std::vector<std::string> Banc::DatesDebut() {
+std::vector<std::string> Banc::Dates(Liste liste) {
   std::vector<std::string> dates;
-  CHAINE d;
-  while (sonde.NEXT_START_DATE(&d)) dates.emplace_back(d.vue());
+  Date d;
+  while (liste == Liste::kDebuts ? sonde.NEXT_START_DATE(&d) : sonde.NEXT_END_DATE(&d)) {
+    dates.push_back(TexteDate(d));
+  }
   return dates;
+}
+
+std::string TexteDate(const Date& d) {
+  char t[40];
+  int n = std::snprintf(t, sizeof t, "%04d%02d%02d", d.annee, d.mois, d.jour);
+  if (d.genre == Genre::kHoraire) {
+    std::snprintf(t + n, sizeof t - static_cast<size_t>(n), "T%02d%02d%02d", d.heure, d.minute,
+                  d.seconde);
+  }
+  std::string texte = d.calendrier ? t : "!" + std::string(t);
+  for (auto [ordre, nom] : {std::pair{OrdreDates::kJourMois, " dmy"},
+                            {OrdreDates::kMoisJour, " mdy"},
+                            {OrdreDates::kAnneeMois, " ymd"}}) {
+    if ((d.ordres & (1 << static_cast<int>(ordre))) != 0) texte += nom;
+  }
+  if (!d.Zone().empty()) texte += " [" + std::string(d.Zone()) + "]";
+  return texte;
 }
 
 Produit Convertir(std::string_view entree, Options options) {

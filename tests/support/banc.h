@@ -54,7 +54,8 @@ class Banc {
   // The event buffer, as ECRIRE_NEW_RDV copies it into the result.
   std::string EventBuffer();
   const std::string& Journal();
-  std::vector<std::string> DatesDebut();
+  // The dates a list holds, each as TexteDate writes it.
+  std::vector<std::string> Dates(Liste liste);
   Etat& etat() { return sonde.etat(); }
 
  private:
@@ -80,6 +81,11 @@ class Banc {
   Conversion conv;
   SondeConversion sonde;
 };
+
+// A date of a list as text: "20090201T100000" timed, "20090201" all-day;
+// "!" before one that is no calendar date, followed by the orders under
+// which it would be one (" mdy"); its zone word after it, in brackets.
+std::string TexteDate(const Date& d);
 
 // The whole conversion of `entree`, read from memory.
 Produit Convertir(std::string_view entree, Options options = {});

@@ -20,9 +20,10 @@ class SondeConversion {
   void ECRIRE_LIGNE_RDV(std::string_view mot_cle) { c_->ECRIRE_LIGNE_RDV(mot_cle); }
   void ECRIRE_DESCRIPTION() { c_->ECRIRE_DESCRIPTION(); }
   void ECRIRE_ACCES() { c_->ECRIRE_ACCES(); }
-  void RECUPERER_DATES(int i) { c_->RECUPERER_DATES(i); }
+  void RECUPERER_DATES(Liste liste) { c_->RECUPERER_DATES(liste); }
   void CHERCHER_RECURRENCE() { c_->CHERCHER_RECURRENCE(); }
-  bool NEXT_START_DATE(CHAINE* date) { return c_->NEXT_START_DATE(date); }
+  bool NEXT_START_DATE(Date* date) { return c_->NEXT_START_DATE(date); }
+  bool NEXT_END_DATE(Date* date) { return c_->NEXT_END_DATE(date); }
   void RECUPERER_UID() { c_->RECUPERER_UID(); }
   void ECRIRE_DEBUT_RDV() { c_->ECRIRE_DEBUT_RDV(); }
   void ECRIRE_NEW_RDV() { c_->ECRIRE_NEW_RDV(); }

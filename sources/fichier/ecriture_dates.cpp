@@ -1,0 +1,49 @@
+#include "ecriture_dates.h"
+
+#include "fichiers.h"
+
+namespace vellumcast {
+
+namespace {
+
+// Writes `valeur` on `chiffres` digits, zeros first.
+char* Chiffres(char* p, int valeur, int chiffres) {
+  for (int i = chiffres - 1; i >= 0; --i) {
+    p[i] = static_cast<char>('0' + valeur % 10);
+    valeur /= 10;
+  }
+  return p + chiffres;
+}
+
+}  // namespace
+
+void EcrireLigneDate(Resultat* result, std::string_view nom, Forme forme, const HeureCivile& h,
+                     std::string_view tzid) {
+  char valeur[16];
+  char* p = Chiffres(valeur, h.annee, 4);
+  p = Chiffres(p, h.mois, 2);
+  p = Chiffres(p, h.jour, 2);
+  if (forme != Forme::kJour) {
+    *p++ = 'T';
+    p = Chiffres(p, h.heure, 2);
+    p = Chiffres(p, h.minute, 2);
+    p = Chiffres(p, h.seconde, 2);
+  }
+  if (forme == Forme::kUtc) *p++ = 'Z';
+  result->PUT(nom);
+  if (forme == Forme::kLocale) {
+    result->PUT(";TZID=");
+    result->PUT(tzid);
+  } else if (forme == Forme::kJour) {
+    result->PUT(";VALUE=DATE");
+  }
+  result->PUT(":");
+  result->PUTLN(std::string_view(valeur, static_cast<size_t>(p - valeur)));
+}
+
+HeureCivile Lendemain(const HeureCivile& h) {
+  const Jour j = JourDe(JoursDepuis1970(h.annee, h.mois, h.jour) + 1);
+  return {j.annee, j.mois, j.jour, 0, 0, 0};
+}
+
+}  // namespace vellumcast

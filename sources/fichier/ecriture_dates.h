@@ -1,0 +1,27 @@
+// The date-valued lines of an event, in the three forms iCalendar gives
+// them: a local date-time in a zone, a day, an instant in UTC.
+#pragma once
+
+#include <string_view>
+
+#include "calendrier.h"
+
+namespace vellumcast {
+
+class Resultat;
+
+enum class Forme {
+  kLocale,  // NAME;TZID=ZONE:yyyymmddThhmmss
+  kJour,    // NAME;VALUE=DATE:yyyymmdd
+  kUtc,     // NAME:yyyymmddThhmmssZ
+};
+
+// Writes the line NAME with the value `h` in `forme`, and its line end;
+// `tzid` names the zone of the local form.
+void EcrireLigneDate(Resultat* result, std::string_view nom, Forme forme, const HeureCivile& h,
+                     std::string_view tzid = {});
+
+// The day after the day of `h`, at 00:00:00.
+HeureCivile Lendemain(const HeureCivile& h);
+
+}  // namespace vellumcast
