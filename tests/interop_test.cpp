@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "banc.h"
+#include "formes_dates.h"
 #include "interop_generateur.h"
 #include "interop_modele.h"
 #include "temporaire.h"
@@ -20,6 +21,9 @@ struct EvenementLu {
   std::string uid;
   int nb_debuts = 0, nb_fins = 0;
   std::string debut, tzid_debut, fin, tzid_fin;
+  // The instants libical gives them, in UTC ("20090115T133000Z"), or the day
+  // of an all-day event ("20090115").
+  std::string instant_debut, instant_fin;
   std::vector<std::string> resumes, lieux, descriptions;
   std::vector<std::string> erreurs;  // its X-LIC-ERROR texts, parse and publishing rules
 };
@@ -78,6 +82,14 @@ std::string Date(icalproperty* p, std::string* tzid) {
   return Chaine(icaltime_as_ical_string(t));
 }
 
+// The instant of `t`, placed by its zone, in UTC; a day stays a day.
+std::string Instant(icaltimetype t) {
+  if (icaltime_is_null_time(t)) return {};
+  if (t.is_date) return Chaine(icaltime_as_ical_string(t));
+  return Chaine(
+      icaltime_as_ical_string(icaltime_convert_to_zone(t, icaltimezone_get_utc_timezone())));
+}
+
 std::vector<std::string> Textes(icalcomponent* e, icalproperty_kind kind) {
   std::vector<std::string> textes;
   for (icalproperty* p = icalcomponent_get_first_property(e, kind); p != nullptr;
@@ -129,6 +141,9 @@ Lecture LireAvecLibical(const std::string& ics) {
       ++lu.nb_fins;
       lu.fin = Date(p, &lu.tzid_fin);
     }
+    // The zone of a TZID is looked up in the calendar the event belongs to.
+    lu.instant_debut = Instant(icalcomponent_get_dtstart(e));
+    if (lu.nb_fins > 0) lu.instant_fin = Instant(icalcomponent_get_dtend(e));
     lu.resumes = Textes(e, ICAL_SUMMARY_PROPERTY);
     lu.lieux = Textes(e, ICAL_LOCATION_PROPERTY);
     lu.descriptions = Textes(e, ICAL_DESCRIPTION_PROPERTY);
@@ -393,6 +408,46 @@ TEST(InteropTest, MonthFirstDatesReadBackWithDateOrderMdy) {
   Options options;
   options.ordre_dates = OrdreDates::kMoisJour;
   VerifierLecture(texte, attendus, options);
+}
+
+// Every regional form and every form of the 12-hour clock, in one export per
+// date order: libical places each event at the instant written by hand, and
+// an all-day event on its day, its end the next day.
+TEST(InteropTest, EveryDateFormReadsBackAtItsInstant) {
+  const std::vector<FormeDate> formes = FormesDates();
+  for (OrdreDates ordre : {OrdreDates::kJourMois, OrdreDates::kMoisJour, OrdreDates::kAnneeMois}) {
+    std::string texte;
+    for (size_t k = 0; k < formes.size(); ++k) {
+      if (formes[k].ordre != ordre) continue;
+      texte += "Subject:m\r\nSTARTDATETIME:" + formes[k].debut +
+               "\r\nEndDateTime:" + formes[k].fin + "\r\nApptUNID:F" + std::to_string(k) +
+               "\r\n$UpdatedBy:me\r\n\r\nb\r\n\f\r\n";
+    }
+    Options options;
+    options.ordre_dates = ordre;
+    const Produit p = Convertir(texte, options);
+    ASSERT_FALSE(p.echec) << p.erreur;
+    const Lecture l = LireAvecLibical(p.ics);
+    ASSERT_TRUE(l.analyse);
+    EXPECT_EQ(l.erreurs, std::vector<std::string>{});
+    for (size_t k = 0; k < formes.size(); ++k) {
+      const FormeDate& f = formes[k];
+      if (f.ordre != ordre) continue;
+      const std::string uid = "F" + std::to_string(k) + "-";
+      const EvenementLu* lu = nullptr;
+      for (const EvenementLu& e : l.evenements) {
+        if (e.uid.starts_with(uid)) lu = &e;
+      }
+      if (f.instant_debut.empty()) {
+        EXPECT_EQ(lu, nullptr) << f.nom;
+        continue;
+      }
+      ASSERT_NE(lu, nullptr) << f.nom;
+      EXPECT_EQ(lu->instant_debut, f.instant_debut) << f.nom;
+      EXPECT_EQ(lu->instant_fin, f.instant_fin) << f.nom;
+      EXPECT_EQ(lu->erreurs, std::vector<std::string>{}) << f.nom;
+    }
+  }
 }
 
 // A date holding a byte above 127 is unreadable: it is never written, so

@@ -63,8 +63,9 @@ TEST(LigneDeCommandeProgrammeTest, UsageErrorsExit64WithTheMessageOnStandardErro
       {{"--charset=ebcdic", "agenda.txt"},
        "vellumcast: unknown character set 'ebcdic' (iso-8859-1, windows-1252 or utf-8)\n"
        "Try 'vellumcast --help'.\n"},
-      {{"--date-order", "ymd", "agenda.txt"},
-       "vellumcast: option --date-order needs dmy or mdy, not 'ymd'\nTry 'vellumcast --help'.\n"},
+      {{"--date-order", "ydm", "agenda.txt"},
+       "vellumcast: option --date-order needs dmy, mdy or ymd, not 'ydm'\nTry 'vellumcast "
+       "--help'.\n"},
       {{"--charset"},
        "vellumcast: option --charset needs a character set\nTry 'vellumcast --help'.\n"},
       // Redirected, only bytes 0 to 31 and 127 are hidden.

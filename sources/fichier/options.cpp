@@ -1,5 +1,7 @@
 #include "options.h"
 
+#include <utility>
+
 #include "chaines.h"
 #include "utf8.h"
 
@@ -20,7 +22,8 @@ constexpr std::string_view kAide =
     "                     (four digits; 2012 when not given)\n"
     "  --charset NAME     the character set of the export: iso-8859-1 (the\n"
     "                     default), windows-1252 or utf-8\n"
-    "  --date-order ORDER dmy (the default: day/month/year) or mdy (month first)\n"
+    "  --date-order ORDER dmy (the default: day/month/year), mdy (month first) or\n"
+    "                     ymd (year first); a four-digit first field is a year\n"
     "  -q, --quiet        no summary of the run on standard error\n"
     "  -h, --help         show this help and exit\n"
     "  -V, --version      show the version and exit\n"
@@ -67,11 +70,18 @@ std::string LireJeuDeCaracteres(std::string_view valeur, LigneDeCommande* ligne)
 }
 
 std::string LireOrdre(std::string_view valeur, LigneDeCommande* ligne) {
-  if (valeur == "dmy" || valeur == "mdy") {
-    ligne->options.ordre_dates = valeur == "dmy" ? OrdreDates::kJourMois : OrdreDates::kMoisJour;
-    return {};
+  static constexpr std::pair<std::string_view, OrdreDates> kOrdres[] = {
+      {"dmy", OrdreDates::kJourMois},
+      {"mdy", OrdreDates::kMoisJour},
+      {"ymd", OrdreDates::kAnneeMois},
+  };
+  for (const auto& [nom, ordre] : kOrdres) {
+    if (valeur == nom) {
+      ligne->options.ordre_dates = ordre;
+      return {};
+    }
   }
-  return "option --date-order needs dmy or mdy, not " + Cite(valeur);
+  return "option --date-order needs dmy, mdy or ymd, not " + Cite(valeur);
 }
 
 struct Option {
@@ -109,7 +119,7 @@ constexpr Option kOptions[] = {
     {"--output", 'o', "a file name", LireSortie},
     {"--year-limit", 0, "a year", LireAnnee},
     {"--charset", 0, "a character set", LireJeuDeCaracteres},
-    {"--date-order", 0, "dmy or mdy", LireOrdre},
+    {"--date-order", 0, "dmy, mdy or ymd", LireOrdre},
 };
 
 // The option `arg` names, and its value when it follows "=" (or the letter
