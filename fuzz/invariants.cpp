@@ -193,10 +193,18 @@ std::string VerifierResultat(std::string_view resultat, size_t* blocs) {
   return VerifierBlocs(reste, blocs);
 }
 
-Bilan VerifierConversion(std::string_view entree, size_t limite_memoire) {
-  Bilan bilan;
+Options OptionsTirees(std::string_view entree) {
   Options options;
-  options.limite_memoire = limite_memoire;
+  if (entree.empty()) return options;
+  const auto premier = static_cast<unsigned char>(entree[0]);
+  options.ordre_dates = static_cast<OrdreDates>(premier / 3 % kOrdres);
+  constexpr Jeu kJeux[] = {Jeu::kIso88591, Jeu::kWindows1252, Jeu::kUtf8};
+  options.jeu = kJeux[premier / 9 % 3];
+  return options;
+}
+
+Bilan VerifierConversion(std::string_view entree, const Options& options) {
+  Bilan bilan;
   Produit t = Convertir(entree, options);
   bilan.resultat = t.ics;
   bilan.lectures = t.lectures;
@@ -229,7 +237,7 @@ Bilan VerifierConversion(std::string_view entree, size_t limite_memoire) {
   return bilan;
 }
 
-std::string VerifierFrontiere(std::string_view entree, size_t position) {
+std::string VerifierFrontiere(std::string_view entree, size_t position, const Options& options) {
   // A first line of padding that the reader skips in one piece puts the end
   // of the first buffer `position` bytes into the input; both runs read the
   // same bytes, only where the reads end differs.
@@ -239,8 +247,8 @@ std::string VerifierFrontiere(std::string_view entree, size_t position) {
   flux.append(Lecteur::kTailleTampon - position - kItem.size() - 1, 'p');
   flux += '\n';
   flux.append(entree);
-  Produit a = Convertir(flux);
-  Produit b = ConvertirParDescripteur(flux);
+  Produit a = Convertir(flux, options);
+  Produit b = ConvertirParDescripteur(flux, options);
   std::string ou = " with the reader's buffer ending at byte " + std::to_string(position);
   if (a.erreur != b.erreur) return "the run-time errors differ" + ou;
   if (a.ics != b.ics) return "the results differ" + ou;

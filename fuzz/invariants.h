@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "reglages.h"
+
 namespace vellumcast {
 
 // Reads per input byte that a conversion may never exceed (see invariants.cpp).
@@ -20,14 +22,20 @@ struct Bilan {
   std::string resultat;   // the result file
 };
 
-// Converts `entree` in memory (event buffer and date lists spill to disk past
-// `limite_memoire` bytes) and checks the result against every rule.
-Bilan VerifierConversion(std::string_view entree, size_t limite_memoire);
+// The date order and the character set an input is converted under, drawn
+// from its first byte, so that every reader path is fuzzed and a failing
+// input replays under the same options.
+Options OptionsTirees(std::string_view entree);
+
+// Converts `entree` in memory under `options` (event buffer and date lists
+// spill to disk past options.limite_memoire bytes) and checks the result
+// against every rule.
+Bilan VerifierConversion(std::string_view entree, const Options& options);
 
 // Converts `entree` after a line of padding once from memory and once from a
 // file whose first read ends `position` bytes into `entree`, and
 // returns what differs between the two runs; empty when nothing does.
-std::string VerifierFrontiere(std::string_view entree, size_t position);
+std::string VerifierFrontiere(std::string_view entree, size_t position, const Options& options);
 
 // Checks a result file alone; empty when it is well formed. `blocs` receives
 // the number of event blocks.

@@ -15,17 +15,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view entree(reinterpret_cast<const char*>(data), size);
   // One input in three runs with a tiny memory bound, so that the event buffer
   // and the date lists go through their temporary files as well.
-  size_t limite = vellumcast::kLimiteMemoire;
-  if (size > 0 && data[0] % 3 == 0) limite = 1 + size % 97;
-  vellumcast::Bilan bilan = vellumcast::VerifierConversion(entree, limite);
+  vellumcast::Options options = vellumcast::OptionsTirees(entree);
+  if (size > 0 && data[0] % 3 == 0) options.limite_memoire = 1 + size % 97;
+  vellumcast::Bilan bilan = vellumcast::VerifierConversion(entree, options);
   if (!bilan.erreur.empty()) {
     std::fprintf(stderr, "broken rule: %s\n", bilan.erreur.c_str());
     std::abort();
   }
   // Moving to disk must change nothing of what is written.
-  if (limite != vellumcast::kLimiteMemoire &&
-      vellumcast::VerifierConversion(entree, vellumcast::kLimiteMemoire).resultat !=
-          bilan.resultat) {
+  vellumcast::Options en_memoire = options;
+  en_memoire.limite_memoire = vellumcast::kLimiteMemoire;
+  if (options.limite_memoire != vellumcast::kLimiteMemoire &&
+      vellumcast::VerifierConversion(entree, en_memoire).resultat != bilan.resultat) {
     std::fprintf(stderr, "broken rule: the result differs once spilled to disk\n");
     std::abort();
   }
@@ -34,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // must give what reading it from memory gives.
   if (size > 2 && data[0] % 3 == 1) {
     size_t position = (data[1] | static_cast<size_t>(data[2]) << 8) % (size + 1);
-    std::string ecart = vellumcast::VerifierFrontiere(entree, position);
+    std::string ecart = vellumcast::VerifierFrontiere(entree, position, options);
     if (!ecart.empty()) {
       std::fprintf(stderr, "broken rule: %s\n", ecart.c_str());
       std::abort();

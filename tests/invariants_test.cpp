@@ -119,7 +119,9 @@ TEST(CorpusEtRegressions, EveryInputKeepsEveryRuleInMemoryAndSpilled) {
   for (const fs::path& p : entrees) {
     std::string octets = LireFichier(p);
     for (size_t limite : {size_t{1} << 20, size_t{7}}) {
-      Bilan b = VerifierConversion(octets, limite);
+      Options options = OptionsTirees(octets);
+      options.limite_memoire = limite;
+      Bilan b = VerifierConversion(octets, options);
       EXPECT_EQ(b.erreur, "") << p.filename() << " with a bound of " << limite << " bytes";
     }
   }
@@ -128,7 +130,11 @@ TEST(CorpusEtRegressions, EveryInputKeepsEveryRuleInMemoryAndSpilled) {
 TEST(CorpusEtRegressions, SpillToDiskChangesNothing) {
   for (const fs::path& p : Entrees()) {
     std::string octets = LireFichier(p);
-    EXPECT_EQ(VerifierConversion(octets, 1 << 20).resultat, VerifierConversion(octets, 3).resultat)
+    Options en_memoire = OptionsTirees(octets);
+    Options sur_disque = en_memoire;
+    sur_disque.limite_memoire = 3;
+    EXPECT_EQ(VerifierConversion(octets, en_memoire).resultat,
+              VerifierConversion(octets, sur_disque).resultat)
         << p.filename();
   }
 }
@@ -138,7 +144,7 @@ TEST(CorpusEtRegressions, ReadsEndingAnywhereInTheInputChangeNothing) {
     std::string octets = LireFichier(p);
     size_t pas = std::max<size_t>(1, octets.size() / 20);
     for (size_t position = 0; position <= octets.size(); position += pas) {
-      ASSERT_EQ(VerifierFrontiere(octets, position), "") << p.filename();
+      ASSERT_EQ(VerifierFrontiere(octets, position, OptionsTirees(octets)), "") << p.filename();
     }
   }
 }
@@ -147,12 +153,12 @@ TEST(VerifierFrontiere, DateCutByTheReadersBufferKeepsItsDigits) {
   const std::string entree =
       "STARTDATETIME: 01/02/2009 09:30:00, 1/2/2009 9:30\r\n$UpdatedBy: x\r\n\r\n\x0c\r\n";
   for (size_t position = 0; position <= entree.size(); ++position) {
-    EXPECT_EQ(VerifierFrontiere(entree, position), "") << position;
+    EXPECT_EQ(VerifierFrontiere(entree, position, {}), "") << position;
   }
 }
 
 TEST(VerifierConversion, EmptyInputGivesPrologueAndClosingLineOnly) {
-  Bilan b = VerifierConversion("", 1 << 20);
+  Bilan b = VerifierConversion("", {});
   EXPECT_EQ(b.erreur, "");
   EXPECT_EQ(b.resultat, PrologueAttendu() + kFin);
 }
@@ -162,7 +168,7 @@ TEST(VerifierConversion, ReadsStayWithinTheirBound) {
   // at least once per date list.
   std::string entree = "STARTDATETIME: ";
   for (int i = 0; i < 1000; ++i) entree += "1/2/2009 9:30,";
-  Bilan b = VerifierConversion(entree, 1 << 20);
+  Bilan b = VerifierConversion(entree, {});
   EXPECT_EQ(b.erreur, "");
   EXPECT_LE(b.lectures, 2 * entree.size() + 5);
   EXPECT_GT(b.lectures, 0u);
