@@ -118,7 +118,8 @@ std::string TexteDate(const Date& d) {
     std::snprintf(t + n, sizeof t - static_cast<size_t>(n), "T%02d%02d%02d", d.heure, d.minute,
                   d.seconde);
   }
-  std::string texte = d.calendrier ? t : "!" + std::string(t);
+  std::string texte(d.calendrier ? "" : "!");
+  texte += t;
   for (auto [ordre, nom] : {std::pair{OrdreDates::kJourMois, " dmy"},
                             {OrdreDates::kMoisJour, " mdy"},
                             {OrdreDates::kAnneeMois, " ymd"}}) {
