@@ -114,6 +114,21 @@ TEST(LectureDatesTest, RegionalFormsAndTheirOrder) {
   });
 }
 
+// Six digits, with colons among them or none, read as hours, minutes and
+// seconds, as exports have long been read.
+TEST(LectureDatesTest, SixDigitTimes) {
+  VerifierTous({
+      {"01/02/2009 143000", {"20090201T143000"}},
+      {"01/02/2009 14:30:00:", {"20090201T143000"}},
+      {"01/02/2009 :14:30::00", {"20090201T143000"}},
+      {"2009-02-01T143000", {"20090201T143000"}},
+      {"01/02/2009 023000 PM", {"20090201T143000"}},
+      {"01/02/2009 256000", {"!20090201T256000"}},
+      {"01/02/2009 1430", {}, false, "ilisible"},
+      {"01/02/2009 1430000", {}, false, "ilisible"},
+  });
+}
+
 TEST(LectureDatesTest, TwelveHourClock) {
   VerifierTous({
       {"15/01/2009 12:00 AM", {"20090115T000000"}},

@@ -72,6 +72,23 @@ size_t LireHeure(std::string_view texte, int (&champs)[3]) {
   return k >= 2 ? i : 0;
 }
 
+// A time written as six digits, with or without colons among them
+// ("143000", "14:30:00:", "14::30:00"): hours, minutes and seconds in that
+// order, as exports long read them; its length, 0 when there is none.
+size_t LireHeureSixChiffres(std::string_view texte, int (&champs)[3]) {
+  int chiffres[6];
+  int n = 0;
+  size_t i = 0;
+  for (; i < texte.size() && (Chiffre(texte[i]) || texte[i] == ':'); ++i) {
+    if (texte[i] == ':') continue;
+    if (n == 6) return 0;
+    chiffres[n++] = texte[i] - '0';
+  }
+  if (n != 6) return 0;
+  for (int k = 0; k < 3; ++k) champs[k] = chiffres[2 * k] * 10 + chiffres[2 * k + 1];
+  return i;
+}
+
 // A 12-hour marker at the start of `texte`: AM, PM, A.M. or P.M., in any
 // case, with or without its dots; its length, 0 when there is none. Without
 // a final dot it must not run on into a letter: "AMT" is a zone word.
@@ -254,23 +271,33 @@ bool LectureDates::DebutDate(std::string_view mot, ChampsDate* champs) const {
 
 bool LectureDates::Heure(std::string_view mot) {
   int champs[3];
-  const size_t n = LireHeure(mot, champs);
-  if (n == 0) return false;
-  std::string_view reste = mot.substr(n);
-  bool pm = false;
+  std::string_view reste;
   int marque = 0;
-  if (const size_t m = LireMarque(reste, &pm);
-      m > 0 && (m == reste.size() || DebutZone(reste[m]))) {
-    marque = pm ? 2 : 1;
-    reste.remove_prefix(m);
+  if (!HeureEtSuite(mot, LireHeure, champs, &reste, &marque) &&
+      !HeureEtSuite(mot, LireHeureSixChiffres, champs, &reste, &marque)) {
+    return false;
   }
-  if (!reste.empty() && !DebutZone(reste[0])) return false;
   std::copy(champs, champs + 3, heure_);
   a_heure_ = true;
   marque_ = marque;
   etape_ = marque != 0 ? Etape::kMarque : Etape::kHeure;
   if (!reste.empty()) Zone(reste);
   return true;
+}
+
+bool LectureDates::HeureEtSuite(std::string_view mot, size_t (*lire)(std::string_view, int (&)[3]),
+                                int (&champs)[3], std::string_view* reste, int* marque) {
+  const size_t n = lire(mot, champs);
+  if (n == 0) return false;
+  *reste = mot.substr(n);
+  bool pm = false;
+  *marque = 0;
+  if (const size_t m = LireMarque(*reste, &pm);
+      m > 0 && (m == reste->size() || DebutZone((*reste)[m]))) {
+    *marque = pm ? 2 : 1;
+    reste->remove_prefix(m);
+  }
+  return reste->empty() || DebutZone((*reste)[0]);
 }
 
 bool LectureDates::Marque(std::string_view mot) {

@@ -63,6 +63,10 @@ class LectureDates {
   // A time, with the marker and zone word its word may hold; false when
   // `mot` begins with none.
   bool Heure(std::string_view mot);
+  // Reads with `lire` the time at the start of `mot`, then the marker that
+  // may follow it; `*reste` is what remains, which must begin a zone word.
+  static bool HeureEtSuite(std::string_view mot, size_t (*lire)(std::string_view, int (&)[3]),
+                           int (&champs)[3], std::string_view* reste, int* marque);
   // A 12-hour marker word after a time; false when `mot` is none.
   bool Marque(std::string_view mot);
   // A word the date being read cannot take: a timed date ends there and the
