@@ -1,13 +1,14 @@
 // Micro-benchmarks of the conversion's hot paths: the character reader, the
 // skip of ignored item lines, the UTF-8 copy of the event buffer into the
-// result, the folding writer, the description, the registry look-up, and a
-// whole conversion for scale.
+// result, the folding writer, the description, the registry look-up, the
+// placing of a local time in a zone, and a whole conversion for scale.
 #include <benchmark/benchmark.h>
 
 #include <string>
 #include <vector>
 
 #include "banc.h"
+#include "fuseau.h"
 #include "generateur.h"
 #include "registre.h"
 #include "tampon.h"
@@ -167,6 +168,47 @@ void BM_RegistreNouveau(benchmark::State& state) {
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * ids.size()));
 }
 BENCHMARK(BM_RegistreNouveau)->Unit(benchmark::kMillisecond);
+
+// Local times every 7 days and 13 hours from 1960 to 2011, as events spread
+// over the years of an export.
+std::vector<HeureCivile> HeuresDesEvenements() {
+  std::vector<HeureCivile> heures;
+  const int64_t fin = HeureCivile{2012, 1, 1, 0, 0, 0}.Secondes();
+  for (int64_t l = HeureCivile{1960, 1, 1, 9, 0, 0}.Secondes(); l < fin;
+       l += 7 * 86400 + 13 * 3600) {
+    heures.push_back(HeureCivile::De(l));
+  }
+  return heures;
+}
+
+void Placer(benchmark::State& state, const Fuseau& fuseau) {
+  const std::vector<HeureCivile> heures = HeuresDesEvenements();
+  for (auto _ : state) {
+    int64_t somme = 0;
+    for (const HeureCivile& h : heures) {
+      const Placement p = fuseau.Placer(h);
+      somme += p.utc + p.locale;
+    }
+    benchmark::DoNotOptimize(somme);
+  }
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * heures.size()));
+}
+
+// The default zone, Paris's history built in.
+void BM_PlacerFrance(benchmark::State& state) { Placer(state, Fuseau::France()); }
+BENCHMARK(BM_PlacerFrance)->Unit(benchmark::kMicrosecond);
+
+// A zone read from the tz database, as with --timezone Europe/London.
+void BM_PlacerLondres(benchmark::State& state) {
+  Fuseau londres;
+  std::string erreur;
+  if (!Fuseau::Charger("Europe/London", "/usr/share/zoneinfo", &londres, &erreur)) {
+    state.SkipWithError(erreur.c_str());
+    return;
+  }
+  Placer(state, londres);
+}
+BENCHMARK(BM_PlacerLondres)->Unit(benchmark::kMicrosecond);
 
 // A whole conversion of a realistic export of about 10 MB.
 void BM_Convertir(benchmark::State& state) {
