@@ -12,12 +12,12 @@ namespace vellumcast {
 namespace {
 
 // Writes the line `octets`, bytes as read, to the result in UTF-8 as the texts
-// are, under the character set `jeu`, and its line end: identifiers and dates
-// are the input's bytes too.
-void PutlnUtf8(Resultat* result, Jeu jeu, std::string_view octets) {
+// are, through `conversion`, and its line end: identifiers and dates are the
+// input's bytes too, and what they write counts for the summary as the
+// texts' bytes do.
+void PutlnUtf8(Resultat* result, EnUtf8 conversion, std::string_view octets) {
   // A "UID:" line, the longest, holds an identifier of 255 bytes and a number.
   constexpr size_t kMorceau = 2 * LONG_MAX_CHAINE;
-  EnUtf8 conversion(jeu, nullptr);
   char utf8[EnUtf8::Place(kMorceau)];
   for (;;) {
     std::string_view morceau = octets.substr(0, kMorceau);
@@ -76,16 +76,16 @@ void Conversion::EcrireBloc(bool a_fin) {
   CHAINE ligne("DTSTAMP:");
   ligne.Ajouter(e.START_DATE);
   ligne.Ajouter("Z");
-  PutlnUtf8(result_, options_.jeu, ligne);
+  PutlnUtf8(result_, EnUtf8(options_.jeu, &bilan_, ligne_debuts_), ligne);
   ligne = CHAINE("DTSTART;TZID=France:");
   ligne.Ajouter(e.START_DATE);
-  PutlnUtf8(result_, options_.jeu, ligne);
+  PutlnUtf8(result_, EnUtf8(options_.jeu, &bilan_, ligne_debuts_), ligne);
   // An end date the document does not give leaves the event without DTEND.
   if (a_fin) {
     NoterDate(e.END_DATE, ligne_fins_);
     ligne = CHAINE("DTEND;TZID=France:");
     ligne.Ajouter(e.END_DATE);
-    PutlnUtf8(result_, options_.jeu, ligne);
+    PutlnUtf8(result_, EnUtf8(options_.jeu, &bilan_, ligne_fins_), ligne);
   }
   ECRIRE_FIN_RDV();
 }
@@ -110,7 +110,7 @@ void Conversion::ECRIRE_DEBUT_RDV() {
   uid += etat_.CH_UID.vue();
   uid += '-';
   uid += INT2STR(etat_.NO_UID).vue();
-  PutlnUtf8(result_, options_.jeu, uid);
+  PutlnUtf8(result_, EnUtf8(options_.jeu, &bilan_, ligne_uid_), uid);
   trace_->REPORT(uid);
   result_->PUTLN("CREATED:20091101T100000Z");
 }

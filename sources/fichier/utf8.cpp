@@ -122,12 +122,21 @@ bool LireJeu(std::string_view nom, Jeu* jeu) {
   return false;
 }
 
-EnUtf8::EnUtf8(Jeu jeu, BilanConversion* bilan)
+EnUtf8::EnUtf8(Jeu jeu, BilanConversion* bilan, uint64_t ligne)
     : jeu_(jeu),
       table_(jeu == Jeu::kWindows1252 ? &utf8::kWindows1252 : &utf8::kIso88591),
       // Only the default set has bytes the summary warns about; in UTF-8 the
       // notes come from the decoding itself.
-      bilan_(jeu == Jeu::kWindows1252 ? nullptr : bilan) {}
+      bilan_(jeu == Jeu::kWindows1252 ? nullptr : bilan),
+      ligne_(ligne) {}
+
+void EnUtf8::Noter(Perte perte) {
+  if (ligne_ == 0) {
+    bilan_->Noter(perte);
+  } else {
+    bilan_->Noter(perte, ligne_);
+  }
+}
 
 void EnUtf8::Observer(std::string_view octets) {
   size_t i = 0;
@@ -136,7 +145,7 @@ void EnUtf8::Observer(std::string_view octets) {
     if (attente_ == 0) i = SansOctetDe(octets, i, 0x80, 0x80);
     if (i == octets.size()) return;
     auto u = static_cast<unsigned char>(octets[i]);
-    if (u >= 0x80 && u < 0xA0) bilan_->Noter(Perte::kControles);
+    if (u >= 0x80 && u < 0xA0) Noter(Perte::kControles);
     unsigned char min = attente_ == 1 ? min_second_ : 0x80;
     unsigned char max = attente_ == 1 ? max_second_ : 0xBF;
     if (attente_ == 0 ? !Debut(u, &longueur_, &min_second_, &max_second_) : u < min || u > max) {
@@ -145,13 +154,13 @@ void EnUtf8::Observer(std::string_view octets) {
       bilan_->PasUtf8();
     } else if (++attente_ == longueur_) {
       attente_ = 0;
-      bilan_->Noter(Perte::kUtf8Probable);
+      Noter(Perte::kUtf8Probable);
     }
   }
   // Once the text cannot be UTF-8, only the bytes 0x80 to 0x9F count.
   for (; i < octets.size(); ++i) {
     i = SansOctetDe(octets, i, 0xE0, 0x80);
-    if (i < octets.size()) bilan_->Noter(Perte::kControles);
+    if (i < octets.size()) Noter(Perte::kControles);
   }
 }
 
@@ -165,7 +174,7 @@ char* EnUtf8::DepuisUtf8(std::string_view octets, char* sortie) {
       } else if (Debut(u, &longueur_, &min_second_, &max_second_)) {
         attente_octets_[attente_++] = u;
       } else {
-        if (bilan_ != nullptr) bilan_->Noter(Perte::kUtf8Invalide);
+        if (bilan_ != nullptr) Noter(Perte::kUtf8Invalide);
         sortie = std::copy_n(kRemplacement, 3, sortie);
       }
       continue;
@@ -190,7 +199,7 @@ char* EnUtf8::DepuisUtf8(std::string_view octets, char* sortie) {
 char* EnUtf8::Finir(char* sortie) {
   if (jeu_ == Jeu::kUtf8) {
     for (unsigned k = 0; k < attente_; ++k) {
-      if (bilan_ != nullptr) bilan_->Noter(Perte::kUtf8Invalide);
+      if (bilan_ != nullptr) Noter(Perte::kUtf8Invalide);
       sortie = std::copy_n(kRemplacement, 3, sortie);
     }
   } else if (attente_ != 0 && bilan_ != nullptr) {

@@ -11,6 +11,7 @@
 namespace vellumcast {
 
 class BilanConversion;
+enum class Perte;
 
 // The character set named `nom`, names compared without case; false when
 // there is none of that name.
@@ -39,8 +40,9 @@ inline std::string_view UTF8(unsigned char car) {
 // sequence that a run leaves incomplete waits for the next run.
 class EnUtf8 {
  public:
-  // `bilan` (may be null) is told of the bytes that the summary notes.
-  EnUtf8(Jeu jeu, BilanConversion* bilan);
+  // `bilan` (may be null) is told of the bytes that the summary notes, as
+  // standing on input line `ligne`, or, when it is 0, on the line being read.
+  EnUtf8(Jeu jeu, BilanConversion* bilan, uint64_t ligne = 0);
 
   // The most bytes Convertir or Finir writes for `n` input bytes.
   static constexpr size_t Place(size_t n) { return 3 * n + 4 * 3; }
@@ -69,10 +71,13 @@ class EnUtf8 {
   // Notes what the bytes of a single-byte text tell about its character set:
   // bytes 0x80 to 0x9F, and whether those above 0x7F form UTF-8 sequences.
   void Observer(std::string_view octets);
+  // Tells the summary of one occurrence of `perte`.
+  void Noter(Perte perte);
 
   Jeu jeu_;
   const utf8::Table* table_;
   BilanConversion* bilan_;
+  uint64_t ligne_;
   // The sequence being read: its bytes so far, how many it needs, and the
   // range its second byte must fall in.
   unsigned char attente_octets_[4] = {};

@@ -155,10 +155,12 @@ class Conversion {
   Tampon dates_debut_;     // the document's own start dates, one a line
   Tampon dates_fin_;       // and its own end dates
   Registre registre_;
-  // The lines where the document began and where its date lists stand.
+  // The lines where the document began, where its date lists stand and
+  // where the identifier in use was read.
   uint64_t ligne_document_ = 0;
   uint64_t ligne_debuts_ = 0;
   uint64_t ligne_fins_ = 0;
+  uint64_t ligne_uid_ = 0;
   Tampon capture_;                          // the embedded event being or last captured
   std::unique_ptr<Ecrivain> fichier_ical_;  // "~ical.tmp", open from the first capture on
   bool capture_ecrite_ = false;
