@@ -6,13 +6,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "affichage.h"
 #include "chaines.h"
 #include "console.h"
 #include "fichiers.h"
@@ -57,12 +57,11 @@ struct Fichiers {
   if (f.journal != nullptr) f.journal->Vider();
   if (f.conversion != nullptr) f.conversion->EcrireCapture();
   f.console->Vider();
-  f.console->Ecrire(statut.Message());
-  f.console->Ecrire("\r\n");
+  f.console->Erreur(statut.Message());
   f.console->Terminer();
   // Where the user sees it when standard output goes elsewhere.
   if (f.erreur != nullptr) {
-    f.erreur->Ecrire("vellumcast: " + statut.Mots() + "\n");
+    f.erreur->Ecrire("vellumcast: " + Affichable(statut.Mots()) + "\n");
     f.erreur->Vider();
   }
   std::exit(statut.code());
@@ -145,10 +144,9 @@ bool EcrireSeul(int fd, std::string_view texte) {
   return ecrivain.Vider();
 }
 
-// The usage error `erreur` on standard error; on a terminal, the argument it
-// quotes cannot drive it.
-void SignalerUsage(std::string erreur) {
-  if (::isatty(2) == 1) std::replace_if(erreur.begin(), erreur.end(), EstControle, '?');
+// The usage error `erreur` on standard error; the argument it quotes is
+// already shown as names are.
+void SignalerUsage(const std::string& erreur) {
   EcrireSeul(2, "vellumcast: " + erreur + "\nTry 'vellumcast --help'.\n");
 }
 
@@ -157,7 +155,7 @@ void SignalerUsage(std::string erreur) {
 int Fin(bool changee, const Entree& entree) {
   if (!changee) return kSortieOk;
   const std::string nom = entree.fichier ? entree.FIC1NAME : kNomEntreeStandard;
-  EcrireSeul(2, "vellumcast: " + nom +
+  EcrireSeul(2, "vellumcast: " + Affichable(nom) +
                     " changed while it was read: the result may be incomplete; convert it again\n");
   return kEntreeModifiee;
 }
@@ -179,7 +177,7 @@ std::optional<int> SansConversion(const LigneDeCommande& ligne) {
   }
   struct stat st;
   if (ligne.sortie && ::stat(ligne.sortie->c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-    SignalerUsage("option --output needs a file, not the directory '" + *ligne.sortie + "'");
+    SignalerUsage("option --output needs a file, not the directory " + Cite(*ligne.sortie));
     return kUsage;
   }
   return std::nullopt;
@@ -233,7 +231,8 @@ int Convertir(const LigneDeCommande& ligne, const Entree& entree, Lecteur* lecte
   // What the run left out, where the user sees it even when the trace is
   // redirected; a summary that cannot be written changes nothing done.
   if (!ligne.silencieux) {
-    EcrireSeul(2, conversion.bilan().Texte(ligne.sortie.value_or(nom_resultat), ligne.options));
+    EcrireSeul(2, conversion.bilan().Texte(Affichable(ligne.sortie.value_or(nom_resultat)),
+                                           ligne.options));
   }
   return Fin(changee, entree);
 }
