@@ -1,5 +1,6 @@
 // Where a run writes, end to end: an input that is no regular file leaves the
-// run where it was started.
+// run where it was started, and a result that would be one of the run's own
+// files, or a standard stream, is refused before anything is written.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -97,6 +98,55 @@ TEST(EntreeNonReguliereTest, RunWorksWhereItWasStartedAndNamesTheResultAfterTheI
     EXPECT_EQ(d.Noms(), ici) << c.nom;
     EXPECT_EQ(d.Noms("out"), sortie) << c.nom;
     EXPECT_EQ(d.Noms("in"), std::vector<std::string>{"agenda.fifo"}) << c.nom;
+  }
+}
+
+struct Collision {
+  const char* sortie;  // the argument of -o
+  const char* nom;     // the result's name as the message gives it
+  const char* raison;
+};
+
+// Standard output and standard error go to the files "sortie" and "erreur";
+// the log and a scratch file of an earlier run are there, each also under a
+// second name, and neither is emptied, erased or written.
+TEST(ResultatInterditTest, OutputOntoTheRunsOwnFilesOrAStandardStreamIsRefusedFirst) {
+  const Collision cas[] = {
+      {"~rdv.tmp", "~rdv.tmp", "it is a scratch file of the run"},
+      {"out/~ical.tmp", "~ical.tmp", "it is a scratch file of the run"},
+      {"out/~donnees.tmp", "~donnees.tmp", "it is a scratch file of the run"},
+      {"~dates_debut.tmp", "~dates_debut.tmp", "it is a scratch file of the run"},
+      {"Vellumcast.log", "Vellumcast.log", "it is the log"},
+      {"lie.ics", "lie.ics", "it is the log"},
+      {"vers.ics", "vers.ics", "it is a scratch file of the run"},
+      {"sortie", "sortie", "it is standard output"},
+      {"erreur", "erreur", "it is standard error"},
+      {"./agenda.txt", "agenda.txt", "it is the input"},
+  };
+  for (const Collision& c : cas) {
+    Temporaire d;
+    d.Poser("agenda.txt", kExport);
+    d.Poser("Vellumcast.log", "old log\r\n");
+    d.Poser("~dates_fin.tmp", "old dates\r\n");
+    fs::create_hard_link(d.Sous("Vellumcast.log"), d.Sous("lie.ics"));
+    fs::create_symlink("~dates_fin.tmp", d.Sous("vers.ics"));
+    fs::create_directory(d.Sous("out"));
+    Execution e = Executer({"/bin/sh", "-c", "exec \"$0\" agenda.txt -o \"$1\" >sortie 2>erreur",
+                            kProgramme, c.sortie},
+                           d.chemin(), nullptr, &kEnvironnement);
+    ASSERT_TRUE(e.fini) << c.sortie;
+    EXPECT_EQ(e.code(), 5) << c.sortie;
+    const std::string mots = std::string(c.nom) + ": " + c.raison;
+    EXPECT_EQ(d.Lire("sortie"), "Runtime error 5 " + mots + "\r\n") << c.sortie;
+    EXPECT_EQ(d.Lire("erreur"), "vellumcast: " + mots + "\n") << c.sortie;
+    EXPECT_EQ(d.Noms(),
+              (std::vector<std::string>{"Vellumcast.log", "agenda.txt", "erreur", "lie.ics", "out",
+                                        "sortie", "vers.ics", "~dates_fin.tmp"}))
+        << c.sortie;
+    EXPECT_TRUE(d.Noms("out").empty()) << c.sortie;
+    EXPECT_EQ(d.Lire("Vellumcast.log"), "old log\r\n") << c.sortie;
+    EXPECT_EQ(d.Lire("~dates_fin.tmp"), "old dates\r\n") << c.sortie;
+    EXPECT_EQ(d.Lire("agenda.txt"), kExport) << c.sortie;
   }
 }
 

@@ -14,6 +14,7 @@
 
 #include "affichage.h"
 #include "chaines.h"
+#include "collisions.h"
 #include "console.h"
 #include "fichiers.h"
 #include "flux.h"
@@ -119,22 +120,6 @@ Statut CreerJournal(Erreurs* erreurs, std::unique_ptr<Ecrivain>* journal) {
   return Statut();
 }
 
-// The first name the run would create, empty or erase that is the input
-// itself; empty when there is none.
-std::string NomQuiEstLEntree(int fd_entree, const std::string& nom_resultat) {
-  struct stat entree;
-  if (::fstat(fd_entree, &entree) != 0) return {};
-  for (const std::string& nom :
-       {std::string(kNomJournal), nom_resultat, std::string(kNomIcal), std::string(kNomRdv),
-        std::string(kNomDatesDebut), std::string(kNomDatesFin), std::string(kNomDonnees)}) {
-    struct stat st;
-    if (::stat(nom.c_str(), &st) == 0 && st.st_dev == entree.st_dev && st.st_ino == entree.st_ino) {
-      return nom;
-    }
-  }
-  return {};
-}
-
 // Writes `texte` to descriptor `fd` alone, before any console is set up.
 // False when the write failed.
 bool EcrireSeul(int fd, std::string_view texte) {
@@ -192,6 +177,11 @@ int Convertir(const LigneDeCommande& ligne, const Entree& entree, Lecteur* lecte
   std::string collision = NomQuiEstLEntree(lecteur->fd(), nom_resultat);
   if (!collision.empty()) {
     ArretErreur(Statut::FichierCode(kAccesRefuse, collision).Raison("it is the input"), *f);
+  }
+  // Nothing is created, emptied or erased before the result is known to be
+  // none of the run's other files.
+  if (std::string raison = RaisonContreResultat(nom_resultat); !raison.empty()) {
+    ArretErreur(Statut::FichierCode(kAccesRefuse, nom_resultat).Raison(raison), *f);
   }
   Trace trace(erreurs, console);
   trace.TRACE = true;
