@@ -191,10 +191,12 @@ Choix GETINPUTFILE(const std::string* argument, Console* console, Erreurs* erreu
     } else {
       nom = *argument;
     }
+    const std::string donne = nom;
     nom = Developper(nom);
     if (nom.empty()) {
       // An empty name reads the documents from standard input.
       entree->FIC1NAME.clear();
+      entree->donne.clear();
       entree->PATH.clear();
       entree->fichier.reset();
       entree->empreinte = Relever(STDIN_FILENO, false);
@@ -214,6 +216,7 @@ Choix GETINPUTFILE(const std::string* argument, Console* console, Erreurs* erreu
       continue;
     }
     entree->FIC1NAME = nom;
+    entree->donne = donne;
     entree->fichier = std::make_unique<Lecteur>(erreurs, nom, fd, true);
     entree->empreinte = Relever(fd, true);
     // A pipe, a FIFO or a device has no directory of its own to work in (a

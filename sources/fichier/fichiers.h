@@ -201,6 +201,7 @@ enum class Choix {
 // The input file, once chosen.
 struct Entree {
   std::string FIC1NAME;  // the name as opened, absolute when it exists
+  std::string donne;     // the name as the user gave or typed it
   // The directory part, up to and including the last "/", made the working
   // directory; empty when the run works where it started: standard input, or
   // an input that is no regular file.

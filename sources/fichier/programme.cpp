@@ -48,7 +48,42 @@ struct Fichiers {
   Ecrivain* journal = nullptr;
   Ecrivain* resultat = nullptr;
   Conversion* conversion = nullptr;
+  // When the run works beside the input without -o: the result's name, and
+  // the line that points to -o when a file cannot be created there.
+  std::string nom_resultat;
+  std::string conseil;
 };
+
+// Writes `texte` to descriptor `fd` alone, before any console is set up.
+// False when the write failed.
+bool EcrireSeul(int fd, std::string_view texte) {
+  Erreurs erreurs;
+  Ecrivain ecrivain(&erreurs, "", fd, false);
+  ecrivain.Ecrire(texte);
+  return ecrivain.Vider();
+}
+
+// Whether `statut` says that a file the run creates beside the input could
+// not be, because the place is read-only or not the user's: what -o avoids.
+bool CreationRefusee(const Statut& statut, const std::string& nom_resultat) {
+  const int e = statut.systeme();
+  const std::string& nom = statut.nom();
+  return statut.code() == kAccesRefuse && (e == EROFS || e == EACCES || e == EPERM) &&
+         (nom == kNomJournal || nom == kNomIcal || nom == nom_resultat);
+}
+
+// The line that points to -o, with the command for the input `donne`, named
+// as the user gave it, and the result `nom_resultat`.
+std::string ConseilSortie(const std::string& donne, const std::string& nom_resultat) {
+  const std::string entree = MotShell(donne);
+  const std::string sortie = "~/" + MotShell(nom_resultat);
+  // A name that starts with "-" comes after "--".
+  const std::string commande = donne[0] == '-' ? "vellumcast -o " + sortie + " -- " + entree
+                                               : "vellumcast " + entree + " -o " + sortie;
+  return "vellumcast: cannot write beside the export: write the result elsewhere with -o FILE, "
+         "as in: " +
+         Affichable(commande) + "\n";
+}
 
 // The run-time error stop: flushes the result file and the trace log, writes
 // the captured event, then "Runtime error N" (and the file's name) on
@@ -65,6 +100,7 @@ struct Fichiers {
     f.erreur->Ecrire("vellumcast: " + Affichable(statut.Mots()) + "\n");
     f.erreur->Vider();
   }
+  if (!f.conseil.empty() && CreationRefusee(statut, f.nom_resultat)) EcrireSeul(2, f.conseil);
   std::exit(statut.code());
 }
 
@@ -120,15 +156,6 @@ Statut CreerJournal(Erreurs* erreurs, std::unique_ptr<Ecrivain>* journal) {
   return Statut();
 }
 
-// Writes `texte` to descriptor `fd` alone, before any console is set up.
-// False when the write failed.
-bool EcrireSeul(int fd, std::string_view texte) {
-  Erreurs erreurs;
-  Ecrivain ecrivain(&erreurs, "", fd, false);
-  ecrivain.Ecrire(texte);
-  return ecrivain.Vider();
-}
-
 // The usage error `erreur` on standard error; the argument it quotes is
 // already shown as names are.
 void SignalerUsage(const std::string& erreur) {
@@ -174,6 +201,10 @@ int Convertir(const LigneDeCommande& ligne, const Entree& entree, Lecteur* lecte
               Console* console, Erreurs* erreurs, Fichiers* f) {
   const std::string nom_resultat =
       ligne.sortie ? NomDeBase(*ligne.sortie) : NomResultat(entree.FIC1NAME);
+  if (!ligne.sortie && entree.fichier && entree.empreinte.reguliere) {
+    f->nom_resultat = nom_resultat;
+    f->conseil = ConseilSortie(entree.donne, nom_resultat);
+  }
   std::string collision = NomQuiEstLEntree(lecteur->fd(), nom_resultat);
   if (!collision.empty()) {
     ArretErreur(Statut::FichierCode(kAccesRefuse, collision).Raison("it is the input"), *f);
