@@ -15,6 +15,12 @@ constexpr std::string_view kPremiere =
     "vellumcast: agenda.ics: 1 event written from 1 document read, 0 repeats of recurring "
     "documents converted once\n";
 
+// The note on one unreadable date, on line 3.
+const std::string kIlisible =
+    "vellumcast: note: 1 date dropped as unreadable (line 3); a date is a day, a month and a "
+    "year (or the year first) separated by \"/\", \".\" or \"-\", then an optional time such "
+    "as 14:30, 14.30.00 or 2:30 PM\n";
+
 constexpr std::string_view kAucun =
     "vellumcast: agenda.ics: 0 events written from 1 document read, 0 repeats of recurring "
     "documents converted once\n";
@@ -127,6 +133,63 @@ TEST(BilanTest, EachKindOfLossWithItsLinesAndItsRemedy) {
        En(Jeu::kUtf8),
        std::string(kPremiere) +
            "vellumcast: note: 4 bytes not valid UTF-8 written as U+FFFD (lines 1, 5); the "
+           "export may not be UTF-8: try --charset windows-1252\n"},
+  };
+  for (const Cas& c : cas) {
+    Banc b(c.entree, c.options);
+    b.conv.Convertir();
+    EXPECT_EQ(b.conv.bilan().Texte("agenda.ics", c.options), c.attendu) << c.nom;
+  }
+}
+
+// Identifiers and dates go through the texts' conversion: every byte it
+// writes into a UID, DTSTAMP, DTSTART or DTEND line counts, once per line
+// written, on the input line of the identifier or of the date list.
+TEST(BilanTest, IdentifierAndDateLinesCountAsWrittenOnTheirItemLines) {
+  const std::string corps = "$UpdatedBy: x\r\n\r\nbody\r\n\f\r\n";
+  const Cas cas[] = {
+      // The UID line of the one event written; a date holding such a byte
+      // is unreadable, and never written.
+      {"ControlBytesInIdentifierAndDate",
+       "Subject: A\r\nApptUNID: X\x85Y\r\n"
+       "STARTDATETIME: 01/02/2009 10:00:00, 02/02/2009\x9a 10:00:00\r\n" +
+           corps,
+       {},
+       std::string(kPremiere) + kIlisible +
+           "vellumcast: note: 1 character 0x80 to 0x9F read as a control character (line 2); "
+           "if the export was written on Windows, try --charset windows-1252\n"},
+      // The second document's event takes the identifier read on line 2.
+      {"IdentifierKeptFromTheDocumentBefore",
+       "Subject: A\r\nApptUNID: X\x85\r\nSTARTDATETIME: 01/02/2009 10:00:00\r\n" + corps +
+           "STARTDATETIME: 02/02/2009 10:00:00\r\n" + corps,
+       {},
+       "vellumcast: agenda.ics: 2 events written from 2 documents read, 0 repeats of recurring "
+       "documents converted once\n"
+       "vellumcast: note: 2 characters 0x80 to 0x9F read as control characters (line 2); if the "
+       "export was written on Windows, try --charset windows-1252\n"},
+      // An identifier that is not UTF-8 tells that the export is not either.
+      {"IdentifierNotUtf8TakesTheUtf8HintAway",
+       "Subject: Caf\xC3\xA9\r\nApptUNID: d\xE9j\xE0\r\nSTARTDATETIME: 01/02/2009 10:00:00\r\n" +
+           corps,
+       {},
+       std::string(kPremiere)},
+      // Two events of one recurring document: its identifier is written twice.
+      {"Utf8IdentifierWrittenTwice",
+       "ApptUNID: \xC3\xA9t\xC3\xA9\r\n"
+       "STARTDATETIME: 01/02/2009 10:00:00, 08/02/2009 10:00:00\r\n" +
+           corps,
+       {},
+       "vellumcast: agenda.ics: 2 events written from 1 document read, 0 repeats of recurring "
+       "documents converted once\n"
+       "vellumcast: note: 4 characters above 0x7F, all valid UTF-8, read as single bytes "
+       "(line 1); if the export is UTF-8, try --charset utf-8\n"},
+      {"InvalidUtf8InIdentifierAndEndDate",
+       "ApptUNID: X\xFFY\r\nSTARTDATETIME: 01/02/2009 10:00:00\r\n"
+       "EndDateTime: 01/02/2009 11:00:00\xC3\r\n" +
+           corps,
+       En(Jeu::kUtf8),
+       std::string(kPremiere) + kIlisible +
+           "vellumcast: note: 1 byte not valid UTF-8 written as U+FFFD (line 1); the "
            "export may not be UTF-8: try --charset windows-1252\n"},
   };
   for (const Cas& c : cas) {

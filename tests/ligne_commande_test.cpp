@@ -19,14 +19,18 @@ namespace {
 namespace fs = std::filesystem;
 
 // Runs the program with `args` in `dossier`, standard input read from `entree`,
-// standard output into `sortie_vers` when given (else captured).
+// standard output into `sortie_vers` when given (else captured), in the
+// environment `environnement` when given (else this one).
 Execution Lancer(const Temporaire& dossier, std::vector<std::string> args,
-                 const std::string& entree = "", const char* sortie_vers = nullptr) {
+                 const std::string& entree = "", const char* sortie_vers = nullptr,
+                 const std::vector<std::string>* environnement = nullptr) {
   args.insert(args.begin(), VELLUMCAST_BINAIRE);
   Conditions conditions;
   if (sortie_vers != nullptr) conditions.sortie_vers = sortie_vers;
-  return Executer(args, dossier.chemin(), &entree, nullptr, 10, conditions);
+  return Executer(args, dossier.chemin(), &entree, environnement, 10, conditions);
 }
+
+const std::vector<std::string> kLocaleC = {"LC_ALL=C"};
 
 TEST(LigneDeCommandeProgrammeTest, HelpPrintsUsageWithoutDialogueOrFile) {
   Temporaire d;
@@ -68,18 +72,23 @@ TEST(LigneDeCommandeProgrammeTest, UsageErrorsExit64WithTheMessageOnStandardErro
        "--help'.\n"},
       {{"--charset"},
        "vellumcast: option --charset needs a character set\nTry 'vellumcast --help'.\n"},
-      // Redirected, only bytes 0 to 31 and 127 are hidden.
+      // Outside a UTF-8 locale, bytes 0 to 31, 127 and 128 to 159 are hidden,
+      // redirected or not.
       {{"--x\x01\x7f\x85\x9f\xa0"},
-       "vellumcast: unknown option '--x??\x85\x9f\xa0'\nTry 'vellumcast --help'.\n"},
+       "vellumcast: unknown option '--x????\xa0'\nTry 'vellumcast --help'.\n"},
+      {{"-o", "d\x1b/"},
+       "vellumcast: option --output needs a file, not the directory 'd?/'\n"
+       "Try 'vellumcast --help'.\n"},
   };
   for (const Cas& c : cas) {
     Temporaire d;
     d.Poser("agenda.txt", "Subject:x\n");
-    Execution e = Lancer(d, c.args, "agenda.txt\n");
+    d.Poser("d\x1b/f");
+    Execution e = Lancer(d, c.args, "agenda.txt\n", nullptr, &kLocaleC);
     EXPECT_EQ(e.code(), kUsage) << c.message;
     EXPECT_EQ(e.erreur, c.message);
     EXPECT_EQ(e.sortie, "");
-    EXPECT_EQ(d.Noms(), std::vector<std::string>{"agenda.txt"});
+    EXPECT_EQ(d.Noms(), (std::vector<std::string>{"agenda.txt", "d\x1b"}));
   }
 }
 
@@ -115,7 +124,7 @@ TEST(LigneDeCommandeProgrammeTest, UsageErrorOnATerminalShowsEveryControlByteAsQ
   ASSERT_TRUE(terminal.Lancer({VELLUMCAST_BINAIRE,
                                "--x\x1b\x7f\x80\x9b"
                                "2J\x9f\xa0"},
-                              d.chemin()));
+                              d.chemin(), {}, {"LC_ALL=C"}));
   int statut = 0;
   ASSERT_TRUE(terminal.AttendreEtat(&statut));
   ASSERT_TRUE(WIFEXITED(statut));
@@ -304,6 +313,111 @@ TEST(LigneDeCommandeProgrammeTest, ErrorInWordsOnBothStreamsAndOnceOnOne) {
       {"/bin/sh", "-c", "exec \"$0\" agenda.txt >sortie 2>&1", VELLUMCAST_BINAIRE}, d.chemin());
   EXPECT_EQ(un.code(), 5);
   EXPECT_EQ(d.Lire("sortie"), "Runtime error 5 agenda.ics: Is a directory\r\n");
+}
+
+// A name holding ESC [41m (red), "ł" (C5 82) and U+009B (C2 9B, a control
+// character in UTF-8), and how standard error shows it under each locale.
+const std::string kNomPiege = "r\x1b[41m\xc5\x82\xc2\x9b";
+const std::string kVuUtf8 = "r?[41m\xc5\x82?";
+const std::string kVuOctets = "r?[41m\xc5?\xc2?";
+
+struct NomMontre {
+  const char* nom;
+  std::vector<std::string> environnement;
+  std::vector<std::string> args;
+  const char* clavier;
+  int code;
+  std::string sortie;
+  std::string erreur;
+};
+
+// Every line standard error gets about a name, whether it is a terminal or
+// not: the summary, the extra names, a usage error, an input that cannot be
+// opened and a run-time error. Standard output, redirected, keeps the bytes.
+TEST(LigneDeCommandeProgrammeTest, NamesOnStandardErrorShowControlCharactersAsTheLocaleSays) {
+  const std::string kResume =
+      ": 1 event written from 1 document read, 0 repeats of recurring documents converted once\n";
+  const std::string kTrace = "saut de page\r\nUID:OLD-1\r\nFichier source termine\r\n";
+  const std::vector<std::string> utf8 = {"LANG=C.UTF-8"};
+  const NomMontre cas[] = {
+      {"SummaryAndExtraNameUtf8",
+       utf8,
+       {"agenda.txt", "-o", kNomPiege + ".ics", kNomPiege + ".txt"},
+       "",
+       0,
+       kTrace,
+       "vellumcast: extra argument '" + kVuUtf8 +
+           ".txt' ignored: one file per run\nvellumcast: " + kVuUtf8 + ".ics" + kResume},
+      {"LcAllBeforeLang",
+       {"LANG=C.UTF-8", "LC_ALL=C"},
+       {"agenda.txt", "-o", kNomPiege + ".ics", kNomPiege + ".txt"},
+       "",
+       0,
+       kTrace,
+       "vellumcast: extra argument '" + kVuOctets +
+           ".txt' ignored: one file per run\nvellumcast: " + kVuOctets + ".ics" + kResume},
+      {"LcCtypeBeforeLang",
+       {"LC_ALL=", "LC_CTYPE=pl_PL.utf8", "LANG=C"},
+       {"agenda.txt", "-q", kNomPiege + ".txt"},
+       "",
+       0,
+       kTrace,
+       "vellumcast: extra argument '" + kVuUtf8 + ".txt' ignored: one file per run\n"},
+      {"UsageErrorKeepsUtf8Letters",
+       utf8,
+       {"--charset", kNomPiege},
+       "",
+       kUsage,
+       "",
+       "vellumcast: unknown character set '" + kVuUtf8 +
+           "' (iso-8859-1, windows-1252 or utf-8)\nTry 'vellumcast --help'.\n"},
+      {"CannotOpen",
+       utf8,
+       {kNomPiege + ".txt"},
+       "y\n",
+       0,
+       "Input file not found. Abort ? [Y/N] : \r\n",
+       "vellumcast: cannot open " + kVuUtf8 + ".txt: No such file or directory\n"},
+      {"RuntimeError",
+       utf8,
+       {"agenda.txt", "-o", kNomPiege + "/r.ics"},
+       "",
+       2,
+       "Runtime error 2 " + kNomPiege + "/: No such file or directory\r\n",
+       "vellumcast: " + kVuUtf8 + "/: No such file or directory\n"},
+  };
+  for (const NomMontre& c : cas) {
+    Temporaire d;
+    d.Poser("agenda.txt", Document("OLD", "01/02/2009 10:00:00", "01/02/2009 11:00:00"));
+    Execution e = Lancer(d, c.args, c.clavier, nullptr, &c.environnement);
+    EXPECT_EQ(e.code(), c.code) << c.nom;
+    EXPECT_EQ(e.sortie, c.sortie) << c.nom;
+    EXPECT_EQ(e.erreur, c.erreur) << c.nom;
+  }
+}
+
+// On a terminal, standard output shows the name of a run-time error as
+// standard error would.
+TEST(LigneDeCommandeProgrammeTest, RuntimeErrorOnATerminalShowsTheNameAsTheLocaleSays) {
+  struct Cas {
+    const char* locale;
+    std::string vu;
+  } cas[] = {{"LANG=C.UTF-8", kVuUtf8}, {"LANG=C", kVuOctets}};
+  for (const Cas& c : cas) {
+    Temporaire d;
+    d.Poser("agenda.txt", Document("OLD", "01/02/2009 10:00:00", "01/02/2009 11:00:00"));
+    SousTerminal terminal;
+    ASSERT_TRUE(terminal.Lancer({VELLUMCAST_BINAIRE, "agenda.txt", "-o", kNomPiege + "/r.ics"},
+                                d.chemin(), {}, {"LC_ALL", "LC_CTYPE", c.locale, "NO_COLOR=1"}));
+    int statut = 0;
+    ASSERT_TRUE(terminal.AttendreEtat(&statut));
+    ASSERT_TRUE(WIFEXITED(statut));
+    EXPECT_EQ(WEXITSTATUS(statut), 2);
+    // The terminal turns the LF of CR LF into CR LF; standard error, the same
+    // terminal, gets nothing more.
+    EXPECT_EQ(terminal.ecran(), "Runtime error 2 " + c.vu + "/: No such file or directory\r\r\n")
+        << c.locale;
+  }
 }
 
 TEST(AnneeLimiteTest, StartYearAtTheLimitIsLeftOutAndTheYearBeforeKept) {

@@ -124,6 +124,80 @@ TEST_F(PannesTest, InputDirectoryNotWritableStopsAtTheTraceLogAndCreatesNothing)
   EXPECT_EQ(Etat(dir_.chemin()), avant);
 }
 
+struct Conseil {
+  const char* nom;
+  const char* dossier;  // where the program starts, under the test's directory
+  std::vector<std::string> args;
+  const char* clavier;  // standard input
+  const char* sortie;
+  std::string erreur;
+};
+
+// The directory ro/ may not be written; rw/ may, but its result may not (its
+// owner keeps it). The hint toward -o names the export as the user gave it.
+TEST_F(PannesTest, FileThatCannotBeCreatedBesideTheExportPointsToOutput) {
+  const std::string kConseil =
+      "vellumcast: cannot write beside the export: write the result elsewhere with -o FILE, as "
+      "in: vellumcast ";
+  const std::string kJournal = "vellumcast: Vellumcast.log: Permission denied\n";
+  const Conseil cas[] = {
+      {"NameWithABlank",
+       "",
+       {"ro/mon agenda.txt"},
+       "",
+       "Runtime error 5 Vellumcast.log: Permission denied\r\n",
+       kJournal + kConseil + "'ro/mon agenda.txt' -o ~/'mon agenda.ics'\n"},
+      {"TypedName",
+       "",
+       {},
+       "ro/mon agenda.txt\n",
+       "Input file name : Runtime error 5 Vellumcast.log: Permission denied\r\n",
+       kJournal + kConseil + "'ro/mon agenda.txt' -o ~/'mon agenda.ics'\n"},
+      {"NameStartingWithADash",
+       "ro",
+       {"--", "-x.txt"},
+       "",
+       "Runtime error 5 Vellumcast.log: Permission denied\r\n",
+       kJournal + "vellumcast: cannot write beside the export: write the result elsewhere with -o "
+                  "FILE, as in: vellumcast -o ~/-x.ics -- -x.txt\n"},
+      {"ResultNotTheUsers",
+       "",
+       {"rw/agenda.txt"},
+       "",
+       "Runtime error 5 agenda.ics: Permission denied\r\n",
+       "vellumcast: agenda.ics: Permission denied\n" + kConseil +
+           "rw/agenda.txt -o ~/agenda.ics\n"},
+      // With -o the user already chose where to write.
+      {"WithOutput",
+       "",
+       {"ro/mon agenda.txt", "-o", "ro/r.ics"},
+       "",
+       "Runtime error 5 Vellumcast.log: Permission denied\r\n",
+       kJournal},
+  };
+  dir_.Poser("ro/mon agenda.txt", Export("Body\r\n"));
+  dir_.Poser("ro/-x.txt", Export("Body\r\n"));
+  dir_.Poser("rw/agenda.txt", Export("Body\r\n"));
+  dir_.Poser("rw/agenda.ics", "not yours");
+  fs::permissions(dir_.Sous("rw/agenda.ics"), fs::perms(0444));
+  ASSERT_TRUE(Ceder()) << "the unprivileged user cannot reach " << dir_.chemin();
+  fs::permissions(dir_.Sous("ro"), fs::perms(0555));
+  for (const Conseil& c : cas) {
+    Consignes consignes = Avec(c.args);
+    consignes.repertoire = dir_.Sous(c.dossier);
+    consignes.entree = c.clavier;
+    consignes.sans_privilege = true;
+    const std::vector<std::string> environnement = {"LC_ALL=C"};
+    Execution f = Executer(consignes.argv, consignes.repertoire, &consignes.entree, &environnement,
+                           10, consignes);
+    EXPECT_EQ(f.code(), 5) << c.nom;
+    EXPECT_EQ(f.sortie, c.sortie) << c.nom;
+    EXPECT_EQ(f.erreur, c.erreur) << c.nom;
+  }
+  fs::permissions(dir_.Sous("ro"), fs::perms(0755));
+  EXPECT_EQ(dir_.Noms("ro"), (std::vector<std::string>{"-x.txt", "mon agenda.txt"}));
+}
+
 TEST_F(PannesTest, ResultNameTakenByADirectoryIsError5AndTouchesNothingElse) {
   dir_.Poser("agenda.txt", Export("Body\r\n"));
   dir_.Poser("agenda.ics/inside.txt", "still here");

@@ -10,7 +10,7 @@
 #include <iterator>
 #include <string>
 
-#include "chaines.h"
+#include "affichage.h"
 #include "flux.h"
 #include "utf8.h"
 
@@ -107,16 +107,7 @@ Terminal LireTerminal(Jeu jeu) {
   const char* term = std::getenv("TERM");
   t.couleurs = (sans_couleur == nullptr || *sans_couleur == '\0') &&
                (term == nullptr || std::string_view(term) != "dumb");
-  const char* locale = nullptr;
-  for (const char* nom : {"LC_ALL", "LC_CTYPE", "LANG"}) {
-    locale = std::getenv(nom);
-    if (locale != nullptr && *locale != '\0') break;
-  }
-  std::string l;
-  for (const char* p = locale; p != nullptr && *p != '\0'; ++p) {
-    if (*p != '-') l += TOLOWERCASE(*p);
-  }
-  t.utf8 = l.find("utf8") != std::string::npos;
+  t.utf8 = LocaleUtf8();
   return t;
 }
 
@@ -155,28 +146,22 @@ void Console::Ecrire(std::string_view texte) { sortie_->Ecrire(texte); }
 void Console::Avertir(std::string_view texte) {
   if (erreur_ == nullptr) return;
   sortie_->Vider();
-  erreur_->Ecrire("vellumcast: ");
   // A name the user gave cannot drive the terminal either.
-  for (char c : texte) erreur_->Ecrire(EstControle(c) ? '?' : c);
-  erreur_->Ecrire("\n");
+  erreur_->Ecrire("vellumcast: " + Affichable(texte) + "\n");
   erreur_->Vider();
 }
 
 void Console::Ligne(std::string_view texte) {
   if (sortie_terminal_ && terminal_.utf8) {
-    // As the result's texts are converted; a control character, of either
-    // range, shows as "?".
+    // As the result's texts are converted, then shown as names are: a
+    // control character, of either range, as "?".
     std::string utf8(EnUtf8::Place(texte.size()), '\0');
     EnUtf8 conversion(terminal_.jeu, nullptr);
     char* fin = conversion.Finir(conversion.Convertir(texte, utf8.data()));
-    for (const char* p = utf8.data(); p < fin; ++p) {
-      auto u = static_cast<unsigned char>(*p);
-      bool c1 = u == 0xC2 && p + 1 < fin && static_cast<unsigned char>(p[1]) < 0xA0;
-      sortie_->Ecrire(u < 32 || u == 127 || c1 ? '?' : *p);
-      p += c1;
-    }
+    sortie_->Ecrire(
+        Affichable(std::string_view(utf8.data(), static_cast<size_t>(fin - utf8.data())), true));
   } else if (sortie_terminal_) {
-    for (char c : texte) sortie_->Ecrire(EstControle(c) ? '?' : c);
+    sortie_->Ecrire(Affichable(texte, false));
   } else {
     sortie_->Ecrire(texte);
   }
@@ -184,6 +169,11 @@ void Console::Ligne(std::string_view texte) {
   // A user watching the screen sees each line as it comes; a redirected
   // output is written in large blocks.
   if (sortie_terminal_) sortie_->Vider();
+}
+
+void Console::Erreur(std::string_view ligne) {
+  sortie_->Ecrire(sortie_terminal_ ? Affichable(ligne, terminal_.utf8) : std::string(ligne));
+  sortie_->Ecrire("\r\n");
 }
 
 void Console::Vider() { sortie_->Vider(); }

@@ -12,20 +12,13 @@ namespace vellumcast {
 class Ecrivain;
 class Lecteur;
 
-// Whether a terminal would act on `c` rather than show it: 0 to 31, 127 and
-// 128 to 159.
-constexpr bool EstControle(char c) {
-  auto u = static_cast<unsigned char>(c);
-  return u < 32 || u == 127 || (u >= 128 && u < 160);
-}
-
 // What the terminal on standard output accepts.
 struct Terminal {
   // It may be cleared and coloured: not when NO_COLOR is set (and not empty)
   // or TERM is "dumb".
   bool couleurs = true;
-  // Its locale (LC_ALL, else LC_CTYPE, else LANG) names UTF-8: trace lines
-  // are shown converted, as the result's texts are, under `jeu`.
+  // Its locale names UTF-8 (LocaleUtf8): trace lines are shown converted,
+  // as the result's texts are, under `jeu`.
   bool utf8 = false;
   Jeu jeu = Jeu::kIso88591;
 };
@@ -59,6 +52,9 @@ class Console {
   // Writes a trace line and CR LF. On a terminal, control bytes (0 to 31, 127,
   // 128 to 159) show as "?" so that input bytes cannot drive the terminal.
   void Ligne(std::string_view texte);
+  // Writes the run-time error line `ligne` and CR LF: as it is, or on a
+  // terminal with the name it holds shown as standard error shows names.
+  void Erreur(std::string_view ligne);
   // Reads one line typed by the user into `*ligne`, without its line end.
   // False when standard input ended (or failed) before any character.
   bool LireLigne(std::string* ligne);

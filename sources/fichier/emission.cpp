@@ -17,12 +17,11 @@ namespace {
 constexpr std::string_view kTzid = "France";
 
 // Writes the line `octets`, bytes as read, to the result in UTF-8 as the texts
-// are, under the character set `jeu`, and its line end: identifiers and dates
-// are the input's bytes too.
-void PutlnUtf8(Resultat* result, Jeu jeu, std::string_view octets) {
+// are, through `conversion`, and its line end: an identifier is the input's
+// bytes too, and what it writes counts for the summary as the texts' bytes do.
+void PutlnUtf8(Resultat* result, EnUtf8 conversion, std::string_view octets) {
   // A "UID:" line, the longest, holds an identifier of 255 bytes and a number.
   constexpr size_t kMorceau = 2 * LONG_MAX_CHAINE;
-  EnUtf8 conversion(jeu, nullptr);
   char utf8[EnUtf8::Place(kMorceau)];
   for (;;) {
     std::string_view morceau = octets.substr(0, kMorceau);
@@ -124,7 +123,8 @@ void Conversion::ECRIRE_DEBUT_RDV() {
   uid += etat_.CH_UID.vue();
   uid += '-';
   uid += INT2STR(etat_.NO_UID).vue();
-  PutlnUtf8(result_, options_.jeu, uid);
+  RapportLigne rapport(&bilan_, ligne_uid_);
+  PutlnUtf8(result_, EnUtf8(options_.jeu, &rapport), uid);
   trace_->REPORT(uid);
   result_->PUTLN("CREATED:20091101T100000Z");
 }

@@ -191,10 +191,12 @@ Choix GETINPUTFILE(const std::string* argument, Console* console, Erreurs* erreu
     } else {
       nom = *argument;
     }
+    const std::string donne = nom;
     nom = Developper(nom);
     if (nom.empty()) {
       // An empty name reads the documents from standard input.
       entree->FIC1NAME.clear();
+      entree->donne.clear();
       entree->PATH.clear();
       entree->fichier.reset();
       entree->empreinte = Relever(STDIN_FILENO, false);
@@ -214,10 +216,15 @@ Choix GETINPUTFILE(const std::string* argument, Console* console, Erreurs* erreu
       continue;
     }
     entree->FIC1NAME = nom;
-    size_t barre = nom.rfind('/');
-    entree->PATH = barre == std::string::npos ? std::string() : nom.substr(0, barre + 1);
+    entree->donne = donne;
     entree->fichier = std::make_unique<Lecteur>(erreurs, nom, fd, true);
     entree->empreinte = Relever(fd, true);
+    // A pipe, a FIFO or a device has no directory of its own to work in (a
+    // process substitution names /dev/fd/): the run stays where it started.
+    size_t barre = nom.rfind('/');
+    entree->PATH = barre == std::string::npos || !entree->empreinte.reguliere
+                       ? std::string()
+                       : nom.substr(0, barre + 1);
     if (!entree->PATH.empty() && ::chdir(entree->PATH.c_str()) != 0) {
       *statut = Statut::Fichier(Operation::kOuverture, errno, entree->PATH);
       return Choix::kErreur;

@@ -192,7 +192,7 @@ bool Changee(const Empreinte& avant, const Lecteur& lecteur);
 
 // What GETINPUTFILE ends with.
 enum class Choix {
-  kOuvert,      // the input is open and its directory is the working directory
+  kOuvert,      // the input is open, and the working directory is its PATH when it has one
   kAbandon,     // the user answered "Y": end with status 0
   kSansEntree,  // the console input ended: end with status 2
   kErreur,      // the change of directory failed: run-time error in *statut
@@ -200,8 +200,12 @@ enum class Choix {
 
 // The input file, once chosen.
 struct Entree {
-  std::string FIC1NAME;              // the name as opened, absolute when it exists
-  std::string PATH;                  // the directory part, up to and including the last "/"
+  std::string FIC1NAME;  // the name as opened, absolute when it exists
+  std::string donne;     // the name as the user gave or typed it
+  // The directory part, up to and including the last "/", made the working
+  // directory; empty when the run works where it started: standard input, or
+  // an input that is no regular file.
+  std::string PATH;
   std::unique_ptr<Lecteur> fichier;  // null when the input is standard input
   Empreinte empreinte;               // taken as the input was opened
 };

@@ -6,6 +6,7 @@ namespace vellumcast {
 void Conversion::RECUPERER_UID() {
   Etat& e = etat_;
   e.a_uid = true;
+  ligne_uid_ = source_->Ligne();
   e.CH_UID.Vider();
   if (!source_->END_OF_LINE) {
     auto garder = [&e](std::string_view s) {

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "balayage.h"
 #include "tampon.h"
 
 namespace vellumcast {
 
 namespace {
 
-bool Blanc(char c) { return c == ' ' || c == '\t'; }
 bool Chiffre(char c) { return c >= '0' && c <= '9'; }
 bool Lettre(char c) {
   const char m = static_cast<char>(c | 0x20);
@@ -21,16 +21,31 @@ bool Separateur(char c) { return c == '/' || c == '.' || c == '-'; }
 
 // The run of digits at the start of `texte`: its length, and in `*valeur` the
 // value of its first five digits, enough to tell any field too long.
-int Chiffres(std::string_view texte, int* valeur) {
+inline int Chiffres(std::string_view texte, int* valeur) {
+  const char* p = texte.data();
+  const char* fin = p + texte.size();
+  int v = 0;
   int n = 0;
-  *valeur = 0;
-  for (char c : texte) {
-    if (!Chiffre(c)) break;
-    if (n < 5) *valeur = *valeur * 10 + (c - '0');
-    ++n;
+  for (; p < fin && Chiffre(*p); ++p, ++n) {
+    if (n < 5) v = v * 10 + (*p - '0');
   }
+  *valeur = v;
   return n;
 }
+
+// The same from `*p`, which moves past the digits.
+inline int Chiffres(const char** p, const char* fin, int* valeur) {
+  const char* debut = *p;
+  int v = 0;
+  for (; *p < fin && Chiffre(**p); ++*p) {
+    if (*p - debut < 5) v = v * 10 + (**p - '0');
+  }
+  *valeur = v;
+  return static_cast<int>(*p - debut);
+}
+
+inline bool DeuxChiffres(const char* p) { return Chiffre(p[0]) && Chiffre(p[1]); }
+inline int Valeur(const char* p) { return (p[0] - '0') * 10 + (p[1] - '0'); }
 
 // Whether `texte` is the beginning of a date that stops before its year is
 // complete: "1", "01/", "01/02", "01/02/2", "01/02/200".
@@ -54,22 +69,31 @@ bool Amorce(std::string_view texte) {
 // A time at the start of `texte`: two or three fields of one or two digits
 // separated twice by the same ":" or "."; its length, 0 when there is none.
 size_t LireHeure(std::string_view texte, int (&champs)[3]) {
-  champs[0] = champs[1] = champs[2] = 0;
-  size_t i = 0;
+  // Most times are "hh:mm:ss", read at once.
+  const char* t = texte.data();
+  if (texte.size() >= 8 && DeuxChiffres(t) && (t[2] == ':' || t[2] == '.') && DeuxChiffres(t + 3) &&
+      t[5] == t[2] && DeuxChiffres(t + 6) && (texte.size() == 8 || !Chiffre(t[8]))) {
+    champs[0] = Valeur(t);
+    champs[1] = Valeur(t + 3);
+    champs[2] = Valeur(t + 6);
+    return 8;
+  }
+  champs[2] = 0;
+  const char* p = texte.data();
+  const char* fin = p + texte.size();
   char sep = 0;
   int k = 0;
   for (;;) {
-    const int n = Chiffres(texte.substr(i), &champs[k]);
+    const int n = Chiffres(&p, fin, &champs[k]);
     if (n == 0 || n > 2) return 0;
-    i += static_cast<size_t>(n);
-    if (++k == 3 || i + 1 >= texte.size()) break;
+    if (++k == 3 || fin - p < 2) break;
     // A separator belongs to the time only when a field follows it.
-    const char c = texte[i];
-    if ((c != ':' && c != '.') || (sep != 0 && c != sep) || !Chiffre(texte[i + 1])) break;
+    const char c = *p;
+    if ((c != ':' && c != '.') || (sep != 0 && c != sep) || !Chiffre(p[1])) break;
     sep = c;
-    ++i;
+    ++p;
   }
-  return k >= 2 ? i : 0;
+  return k >= 2 ? static_cast<size_t>(p - texte.data()) : 0;
 }
 
 // A time written as six digits, with or without colons among them
@@ -124,18 +148,31 @@ bool Horloge(int* heure, int minute, int seconde, int marque) {
 }  // namespace
 
 bool LireChampsDate(std::string_view texte, ChampsDate* champs) {
-  size_t i = 0;
+  // Most dates are "dd/mm/yyyy", read at once.
+  const char* t = texte.data();
+  if (texte.size() >= 10 && DeuxChiffres(t) && Separateur(t[2]) && DeuxChiffres(t + 3) &&
+      t[5] == t[2] && DeuxChiffres(t + 6) && DeuxChiffres(t + 8) &&
+      (texte.size() == 10 || !Chiffre(t[10]))) {
+    champs->valeur[0] = Valeur(t);
+    champs->valeur[1] = Valeur(t + 3);
+    champs->valeur[2] = Valeur(t + 6) * 100 + Valeur(t + 8);
+    champs->chiffres[0] = champs->chiffres[1] = 2;
+    champs->chiffres[2] = 4;
+    champs->longueur = 10;
+    return true;
+  }
+  const char* p = texte.data();
+  const char* fin = p + texte.size();
   char sep = 0;
-  for (int k = 0; k < 3; ++k) {
-    const int n = Chiffres(texte.substr(i), &champs->valeur[k]);
+  for (int k = 0;; ++k) {
+    const int n = Chiffres(&p, fin, &champs->valeur[k]);
     if (n == 0 || n > 4) return false;
     champs->chiffres[k] = n;
-    i += static_cast<size_t>(n);
     if (k == 2) break;
-    if (i == texte.size() || !Separateur(texte[i]) || (sep != 0 && texte[i] != sep)) return false;
-    sep = texte[i++];
+    if (p == fin || !Separateur(*p) || (sep != 0 && *p != sep)) return false;
+    sep = *p++;
   }
-  champs->longueur = i;
+  champs->longueur = static_cast<size_t>(p - texte.data());
   return true;
 }
 
@@ -172,11 +209,19 @@ LectureDates::LectureDates(OrdreDates ordre, Liste liste, Tampon* dates, bool* r
     : ordre_(ordre), liste_(liste), dates_(dates), recurrent_(recurrent), rapport_(rapport) {}
 
 void LectureDates::Lire(std::string_view morceau) {
-  for (char c : morceau) {
-    if (!Blanc(c) && c != ',') {
-      if (n_mot_ < kMotMax) mot_[n_mot_++] = c;
+  while (!morceau.empty()) {
+    // The word's bytes up to the next blank or comma, in one piece.
+    const size_t n = SansAucun<' ', '\t', ','>(morceau);
+    if (n > 0) {
+      const size_t garde = std::min(n, kMotMax - n_mot_);
+      std::memcpy(mot_ + n_mot_, morceau.data(), garde);
+      n_mot_ += garde;
       dans_mot_ = true;
-    } else if (dans_mot_) {
+    }
+    if (n == morceau.size()) return;
+    const char c = morceau[n];
+    morceau.remove_prefix(n + 1);
+    if (dans_mot_) {
       Mot(std::string_view(mot_, n_mot_), c == ',' ? Fin::kVirgule : Fin::kBlanc);
       dans_mot_ = false;
       n_mot_ = 0;

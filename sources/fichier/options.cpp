@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "affichage.h"
 #include "chaines.h"
 #include "utf8.h"
 
@@ -42,17 +43,6 @@ constexpr std::string_view kVersion =
     "License MIT: <https://opensource.org/licenses/MIT>.\n"
     "This is free software: you are free to change and redistribute it.\n"
     "There is NO WARRANTY, to the extent permitted by law.\n";
-
-// An argument quoted in a message, control bytes shown as "?" so that it
-// cannot drive the terminal.
-std::string Cite(std::string_view arg) {
-  std::string cite = "'";
-  for (char c : arg) {
-    unsigned char u = static_cast<unsigned char>(c);
-    cite += u < 32 || u == 127 ? '?' : c;
-  }
-  return cite + "'";
-}
 
 // Each option's value into the command line; the usage error otherwise.
 std::string LireAnnee(std::string_view valeur, LigneDeCommande* ligne) {

@@ -6,14 +6,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "affichage.h"
 #include "chaines.h"
+#include "collisions.h"
 #include "console.h"
 #include "fichiers.h"
 #include "flux.h"
@@ -47,7 +48,42 @@ struct Fichiers {
   Ecrivain* journal = nullptr;
   Ecrivain* resultat = nullptr;
   Conversion* conversion = nullptr;
+  // When the run works beside the input without -o: the result's name, and
+  // the line that points to -o when a file cannot be created there.
+  std::string nom_resultat;
+  std::string conseil;
 };
+
+// Writes `texte` to descriptor `fd` alone, before any console is set up.
+// False when the write failed.
+bool EcrireSeul(int fd, std::string_view texte) {
+  Erreurs erreurs;
+  Ecrivain ecrivain(&erreurs, "", fd, false);
+  ecrivain.Ecrire(texte);
+  return ecrivain.Vider();
+}
+
+// Whether `statut` says that a file the run creates beside the input could
+// not be, because the place is read-only or not the user's: what -o avoids.
+bool CreationRefusee(const Statut& statut, const std::string& nom_resultat) {
+  const int e = statut.systeme();
+  const std::string& nom = statut.nom();
+  return statut.code() == kAccesRefuse && (e == EROFS || e == EACCES || e == EPERM) &&
+         (nom == kNomJournal || nom == kNomIcal || nom == nom_resultat);
+}
+
+// The line that points to -o, with the command for the input `donne`, named
+// as the user gave it, and the result `nom_resultat`.
+std::string ConseilSortie(const std::string& donne, const std::string& nom_resultat) {
+  const std::string entree = MotShell(donne);
+  const std::string sortie = "~/" + MotShell(nom_resultat);
+  // A name that starts with "-" comes after "--".
+  const std::string commande = donne[0] == '-' ? "vellumcast -o " + sortie + " -- " + entree
+                                               : "vellumcast " + entree + " -o " + sortie;
+  return "vellumcast: cannot write beside the export: write the result elsewhere with -o FILE, "
+         "as in: " +
+         Affichable(commande) + "\n";
+}
 
 // The run-time error stop: flushes the result file and the trace log, writes
 // the captured event, then "Runtime error N" (and the file's name) on
@@ -57,14 +93,14 @@ struct Fichiers {
   if (f.journal != nullptr) f.journal->Vider();
   if (f.conversion != nullptr) f.conversion->EcrireCapture();
   f.console->Vider();
-  f.console->Ecrire(statut.Message());
-  f.console->Ecrire("\r\n");
+  f.console->Erreur(statut.Message());
   f.console->Terminer();
   // Where the user sees it when standard output goes elsewhere.
   if (f.erreur != nullptr) {
-    f.erreur->Ecrire("vellumcast: " + statut.Mots() + "\n");
+    f.erreur->Ecrire("vellumcast: " + Affichable(statut.Mots()) + "\n");
     f.erreur->Vider();
   }
+  if (!f.conseil.empty() && CreationRefusee(statut, f.nom_resultat)) EcrireSeul(2, f.conseil);
   std::exit(statut.code());
 }
 
@@ -120,35 +156,9 @@ Statut CreerJournal(Erreurs* erreurs, std::unique_ptr<Ecrivain>* journal) {
   return Statut();
 }
 
-// The first name the run would create, empty or erase that is the input
-// itself; empty when there is none.
-std::string NomQuiEstLEntree(int fd_entree, const std::string& nom_resultat) {
-  struct stat entree;
-  if (::fstat(fd_entree, &entree) != 0) return {};
-  for (const std::string& nom :
-       {std::string(kNomJournal), nom_resultat, std::string(kNomIcal), std::string(kNomRdv),
-        std::string(kNomDatesDebut), std::string(kNomDatesFin), std::string(kNomDonnees)}) {
-    struct stat st;
-    if (::stat(nom.c_str(), &st) == 0 && st.st_dev == entree.st_dev && st.st_ino == entree.st_ino) {
-      return nom;
-    }
-  }
-  return {};
-}
-
-// Writes `texte` to descriptor `fd` alone, before any console is set up.
-// False when the write failed.
-bool EcrireSeul(int fd, std::string_view texte) {
-  Erreurs erreurs;
-  Ecrivain ecrivain(&erreurs, "", fd, false);
-  ecrivain.Ecrire(texte);
-  return ecrivain.Vider();
-}
-
-// The usage error `erreur` on standard error; on a terminal, the argument it
-// quotes cannot drive it.
-void SignalerUsage(std::string erreur) {
-  if (::isatty(2) == 1) std::replace_if(erreur.begin(), erreur.end(), EstControle, '?');
+// The usage error `erreur` on standard error; the argument it quotes is
+// already shown as names are.
+void SignalerUsage(const std::string& erreur) {
   EcrireSeul(2, "vellumcast: " + erreur + "\nTry 'vellumcast --help'.\n");
 }
 
@@ -157,7 +167,7 @@ void SignalerUsage(std::string erreur) {
 int Fin(bool changee, const Entree& entree) {
   if (!changee) return kSortieOk;
   const std::string nom = entree.fichier ? entree.FIC1NAME : kNomEntreeStandard;
-  EcrireSeul(2, "vellumcast: " + nom +
+  EcrireSeul(2, "vellumcast: " + Affichable(nom) +
                     " changed while it was read: the result may be incomplete; convert it again\n");
   return kEntreeModifiee;
 }
@@ -179,7 +189,7 @@ std::optional<int> SansConversion(const LigneDeCommande& ligne) {
   }
   struct stat st;
   if (ligne.sortie && ::stat(ligne.sortie->c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-    SignalerUsage("option --output needs a file, not the directory '" + *ligne.sortie + "'");
+    SignalerUsage("option --output needs a file, not the directory " + Cite(*ligne.sortie));
     return kUsage;
   }
   return std::nullopt;
@@ -191,9 +201,18 @@ int Convertir(const LigneDeCommande& ligne, const Entree& entree, Lecteur* lecte
               Console* console, Erreurs* erreurs, Fichiers* f) {
   const std::string nom_resultat =
       ligne.sortie ? NomDeBase(*ligne.sortie) : NomResultat(entree.FIC1NAME);
+  if (!ligne.sortie && entree.fichier && entree.empreinte.reguliere) {
+    f->nom_resultat = nom_resultat;
+    f->conseil = ConseilSortie(entree.donne, nom_resultat);
+  }
   std::string collision = NomQuiEstLEntree(lecteur->fd(), nom_resultat);
   if (!collision.empty()) {
     ArretErreur(Statut::FichierCode(kAccesRefuse, collision).Raison("it is the input"), *f);
+  }
+  // Nothing is created, emptied or erased before the result is known to be
+  // none of the run's other files.
+  if (std::string raison = RaisonContreResultat(nom_resultat); !raison.empty()) {
+    ArretErreur(Statut::FichierCode(kAccesRefuse, nom_resultat).Raison(raison), *f);
   }
   Trace trace(erreurs, console);
   trace.TRACE = true;
@@ -233,7 +252,8 @@ int Convertir(const LigneDeCommande& ligne, const Entree& entree, Lecteur* lecte
   // What the run left out, where the user sees it even when the trace is
   // redirected; a summary that cannot be written changes nothing done.
   if (!ligne.silencieux) {
-    EcrireSeul(2, conversion.bilan().Texte(ligne.sortie.value_or(nom_resultat), ligne.options));
+    EcrireSeul(2, conversion.bilan().Texte(Affichable(ligne.sortie.value_or(nom_resultat)),
+                                           ligne.options));
   }
   return Fin(changee, entree);
 }

@@ -29,6 +29,7 @@ Statut Statut::Erreur(int code) {
 
 Statut Statut::Fichier(Operation op, int errnum, std::string nom) {
   Statut s = FichierCode(CodeErreur(op, errnum), std::move(nom));
+  s.systeme_ = errnum;
   // The system's words for the error, as the C locale gives them.
   if (errnum != 0) s.raison_ = std::strerror(errnum);
   return s;

@@ -42,6 +42,11 @@ class Statut {
   int code() const { return code_; }
   // Why, in words ("in use by another run"); empty when the number says it all.
   const std::string& raison() const { return raison_; }
+  // The file's name, as the program used it; empty when no file is concerned.
+  const std::string& nom() const { return nom_; }
+  // The system's error number of a failed file operation; 0 for the
+  // program's own refusals and for failures that concern no file.
+  int systeme() const { return systeme_; }
   // "Runtime error N", followed for a file failure by a blank, the file's
   // name and, when known, ": " and why in words.
   std::string Message() const;
@@ -50,6 +55,7 @@ class Statut {
 
  private:
   int code_ = 0;
+  int systeme_ = 0;
   bool fichier_ = false;
   std::string nom_;
   std::string raison_;

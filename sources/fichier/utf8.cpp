@@ -122,6 +122,20 @@ bool LireJeu(std::string_view nom, Jeu* jeu) {
   return false;
 }
 
+size_t LongueurUtf8(std::string_view octets) {
+  if (octets.empty()) return 0;
+  auto u = static_cast<unsigned char>(octets[0]);
+  if (u < 0x80) return 1;
+  unsigned longueur = 0;
+  unsigned char min = 0, max = 0;
+  if (!Debut(u, &longueur, &min, &max) || octets.size() < longueur) return 0;
+  for (unsigned k = 1; k < longueur; ++k) {
+    auto suite = static_cast<unsigned char>(octets[k]);
+    if (suite < (k == 1 ? min : 0x80) || suite > (k == 1 ? max : 0xBF)) return 0;
+  }
+  return longueur;
+}
+
 EnUtf8::EnUtf8(Jeu jeu, Rapporteur* rapport)
     : jeu_(jeu),
       table_(jeu == Jeu::kWindows1252 ? &utf8::kWindows1252 : &utf8::kIso88591),

@@ -16,6 +16,10 @@ class Rapporteur;
 // there is none of that name.
 bool LireJeu(std::string_view nom, Jeu* jeu);
 
+// The length of the valid UTF-8 character `octets` begins with (shortest
+// form, no surrogate, at most U+10FFFF); 0 when it begins with none.
+size_t LongueurUtf8(std::string_view octets);
+
 namespace utf8 {
 
 // The UTF-8 form of every byte in a single-byte set, at most three bytes long

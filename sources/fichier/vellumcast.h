@@ -58,6 +58,19 @@ struct Etat {
   bool a_uid = false;
 };
 
+// What the bytes of an item report where they are written, long after they
+// were read: each loss goes to the summary with the item's input line.
+class RapportLigne : public Rapporteur {
+ public:
+  RapportLigne(BilanConversion* bilan, uint64_t ligne) : bilan_(bilan), ligne_(ligne) {}
+  void Signaler(Perte perte) override { bilan_->Noter(perte, ligne_); }
+  void PasUtf8() override { bilan_->PasUtf8(); }
+
+ private:
+  BilanConversion* bilan_;
+  uint64_t ligne_;
+};
+
 // What the readers report, as the conversion hears it: each loss goes to
 // the summary with the input line being read.
 class RapportLecture : public Rapporteur {
@@ -166,10 +179,12 @@ class Conversion {
   Tampon dates_debut_;  // the document's own start dates, one a line
   Tampon dates_fin_;    // and its own end dates
   Registre registre_;
-  // The lines where the document began and where its date lists stand.
+  // The lines where the document began, where its date lists stand and
+  // where the identifier in use was read.
   uint64_t ligne_document_ = 0;
   uint64_t ligne_debuts_ = 0;
   uint64_t ligne_fins_ = 0;
+  uint64_t ligne_uid_ = 0;
   Tampon capture_;                          // the embedded event being or last captured
   std::unique_ptr<Ecrivain> fichier_ical_;  // "~ical.tmp", open from the first capture on
   bool capture_ecrite_ = false;
