@@ -25,24 +25,29 @@ constexpr std::string_view kAucun =
     "vellumcast: agenda.ics: 0 events written from 1 document read, 0 repeats of recurring "
     "documents converted once\n";
 
+// What a row changes of the options.
+struct Reglage {
+  Jeu jeu = Jeu::kIso88591;
+  OrdreDates ordre = OrdreDates::kJourMois;
+
+  Options En() const {
+    Options o;
+    o.jeu = jeu;
+    o.ordre_dates = ordre;
+    return o;
+  }
+};
+
 struct Cas {
   const char* nom;
   std::string entree;
-  Options options;
+  Reglage reglage;
   std::string attendu;
 };
 
-Options Ordre(OrdreDates ordre) {
-  Options o;
-  o.ordre_dates = ordre;
-  return o;
-}
+Reglage Ordre(OrdreDates ordre) { return {Jeu::kIso88591, ordre}; }
 
-Options En(Jeu jeu) {
-  Options o;
-  o.jeu = jeu;
-  return o;
-}
+Reglage En(Jeu jeu) { return {jeu, OrdreDates::kJourMois}; }
 
 TEST(BilanTest, EachKindOfLossWithItsLinesAndItsRemedy) {
   const std::string corps = "$UpdatedBy: x\r\n\r\nbody\r\n\f\r\n";
@@ -136,9 +141,10 @@ TEST(BilanTest, EachKindOfLossWithItsLinesAndItsRemedy) {
            "export may not be UTF-8: try --charset windows-1252\n"},
   };
   for (const Cas& c : cas) {
-    Banc b(c.entree, c.options);
+    const Options options = c.reglage.En();
+    Banc b(c.entree, options);
     b.conv.Convertir();
-    EXPECT_EQ(b.conv.bilan().Texte("agenda.ics", c.options), c.attendu) << c.nom;
+    EXPECT_EQ(b.conv.bilan().Texte("agenda.ics", options), c.attendu) << c.nom;
   }
 }
 
@@ -193,9 +199,10 @@ TEST(BilanTest, IdentifierAndDateLinesCountAsWrittenOnTheirItemLines) {
            "export may not be UTF-8: try --charset windows-1252\n"},
   };
   for (const Cas& c : cas) {
-    Banc b(c.entree, c.options);
+    const Options options = c.reglage.En();
+    Banc b(c.entree, options);
     b.conv.Convertir();
-    EXPECT_EQ(b.conv.bilan().Texte("agenda.ics", c.options), c.attendu) << c.nom;
+    EXPECT_EQ(b.conv.bilan().Texte("agenda.ics", options), c.attendu) << c.nom;
   }
 }
 

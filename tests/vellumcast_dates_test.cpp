@@ -2,6 +2,7 @@
 // as, the recurrence a comma shows and what the reader reports.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,7 +20,8 @@ class Releve : public Rapporteur {
   void Signaler(Perte perte) override {
     static const char* const kNoms[] = {"annee-limite", "sans-debut", "coupee",  "ilisible",
                                         "invalide",     "siecle",     "journee", "zone",
-                                        "controle",     "utf8",       "pas-utf8"};
+                                        "ambigue",      "controle",   "utf8",    "pas-utf8"};
+    static_assert(std::size(kNoms) == kPertes);
     texte += (texte.empty() ? "" : " ") + std::string(kNoms[static_cast<int>(perte)]);
   }
   void PasUtf8() override {}

@@ -87,8 +87,14 @@ std::string BilanConversion::Note(Perte perte, const Releve& r, const Options& o
       return Nombre(r.nombre, "all-day event", "all-day events") + " written" + lignes;
     case Perte::kZoneIgnoree:
       return Nombre(r.nombre, "zone word", "zone words") + " not applied" + lignes + ": " + Mots() +
-             "; " + (un ? "its time is" : "their times are") +
-             " taken as local to the time zone France";
+             "; " + (un ? "its time is" : "their times are") + " taken as local to the time zone " +
+             options.fuseau.tzid();
+    case Perte::kHeureAmbigue:
+      return Nombre(r.nombre, "local time", "local times") + " that " +
+             (un ? "does not exist or occurs" : "do not exist or occur") +
+             " twice in the time zone " + options.fuseau.tzid() + lignes +
+             ": written in UTC at the instant RFC 5545 gives (a skipped time with the offset "
+             "before the change, a repeated time at its first occurrence)";
     case Perte::kControles:
       return Nombre(r.nombre, "character", "characters") + " 0x80 to 0x9F read as " +
              (un ? "a control character" : "control characters") + lignes +
@@ -134,7 +140,8 @@ std::string BilanConversion::Mots() const {
   return t + (autres_mots_ ? ", ..." : "");
 }
 
-std::string BilanConversion::Texte(std::string_view resultat, const Options& options) const {
+std::string BilanConversion::Texte(std::string_view resultat, const Options& options,
+                                   std::string_view zone_machine) const {
   std::string t =
       "vellumcast: " + std::string(resultat) + ": " + Nombre(evenements_, "event", "events") +
       " written from " + Nombre(documents_, "document", "documents") + " read, " +
@@ -148,7 +155,25 @@ std::string BilanConversion::Texte(std::string_view resultat, const Options& opt
       t += "vellumcast: note: " + Note(perte, releves_[k], options) + "\n";
     }
   }
+  if (options.fuseau.ToutEnUtc() && !options.fuseau.PourquoiUtc().empty()) {
+    t += "vellumcast: note: every date-time written in UTC: " +
+         std::string(options.fuseau.PourquoiUtc()) + "\n";
+  }
+  if (!zone_machine.empty()) t += "vellumcast: note: " + std::string(zone_machine) + "\n";
   return t;
+}
+
+std::string NoteZoneMachine(const Options& options, const std::optional<std::string>& nom) {
+  std::string t = "the times were written in the time zone " + options.fuseau.tzid() + " (" +
+                  (options.fuseau.tzid() == "France" ? "Paris" : options.fuseau.tzid()) + ")";
+  if (!nom) {
+    return t +
+           ", whose offsets this machine's time zone does not have; if the export was made "
+           "in another zone, convert it with --timezone Area/City (Europe/London, "
+           "America/New_York, ...)";
+  }
+  return t + "; this machine's time zone is " + *nom +
+         ": if the export was made there, convert it with --timezone " + *nom;
 }
 
 }  // namespace vellumcast

@@ -2,8 +2,10 @@
 // told to the user on standard error once the run is complete.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,7 +17,16 @@ namespace vellumcast {
 class BilanConversion {
  public:
   void Document() { ++documents_; }
-  void Evenement() { ++evenements_; }
+  // An event written, starting in local year `annee`.
+  void Evenement(int annee) {
+    ++evenements_;
+    premiere_ = evenements_ == 1 ? annee : std::min(premiere_, annee);
+    derniere_ = evenements_ == 1 ? annee : std::max(derniere_, annee);
+  }
+  uint64_t evenements() const { return evenements_; }
+  // The first and last local years the events written start in.
+  int premiere_annee() const { return premiere_; }
+  int derniere_annee() const { return derniere_; }
   void Repetition() { ++repetitions_; }
 
   // One occurrence of `perte`, on input line `ligne`.
@@ -29,8 +40,10 @@ class BilanConversion {
   void PasUtf8() { pas_utf8_ = true; }
 
   // The summary: its lines, each "vellumcast: ..." and LF. `resultat` is the
-  // result's name as the run wrote it.
-  std::string Texte(std::string_view resultat, const Options& options) const;
+  // result's name as the run wrote it; `zone_machine`, when not empty, the
+  // note on the machine's own time zone.
+  std::string Texte(std::string_view resultat, const Options& options,
+                    std::string_view zone_machine = {}) const;
 
  private:
   struct Releve {
@@ -52,6 +65,8 @@ class BilanConversion {
   uint64_t documents_ = 0;
   uint64_t evenements_ = 0;
   uint64_t repetitions_ = 0;
+  int premiere_ = 0;
+  int derniere_ = 0;
   std::array<Releve, kPertes> releves_;
   // The orders under which every date left out would be a calendar date.
   uint8_t ordres_ = 0xFF;
@@ -65,5 +80,10 @@ class BilanConversion {
   bool autres_mots_ = false;
   bool pas_utf8_ = false;
 };
+
+// The note on the machine's own time zone, named `nom` (none when it has no
+// name), when its offsets differ from those of the zone the times were
+// written in.
+std::string NoteZoneMachine(const Options& options, const std::optional<std::string>& nom);
 
 }  // namespace vellumcast

@@ -2,6 +2,7 @@
 // them: a local date-time in a zone, a day, an instant in UTC.
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 #include "calendrier.h"
@@ -14,6 +15,14 @@ enum class Forme {
   kLocale,  // NAME;TZID=ZONE:yyyymmddThhmmss
   kJour,    // NAME;VALUE=DATE:yyyymmdd
   kUtc,     // NAME:yyyymmddThhmmssZ
+};
+
+// The date lines of one event, as they are written.
+struct DatesEvenement {
+  Forme forme = Forme::kLocale;
+  HeureCivile estampille;  // DTSTAMP's digits: the local start's, marked UTC
+  HeureCivile debut;
+  std::optional<HeureCivile> fin;
 };
 
 // Writes the line NAME with the value `h` in `forme`, and its line end;

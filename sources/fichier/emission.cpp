@@ -6,6 +6,7 @@
 #include <string>
 
 #include "ecriture_dates.h"
+#include "mots_de_zone.h"
 #include "utf8.h"
 #include "vellumcast.h"
 
@@ -13,8 +14,14 @@ namespace vellumcast {
 
 namespace {
 
-// The zone of the prologue that local date-times refer to.
-constexpr std::string_view kTzid = "France";
+// Whether two zone words are the same, letters in any case.
+bool MemeMot(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (TOLOWERCASE(a[i]) != TOLOWERCASE(b[i])) return false;
+  }
+  return true;
+}
 
 // Writes the line `octets`, bytes as read, to the result in UTF-8 as the texts
 // are, through `conversion`, and its line end: an identifier is the input's
@@ -79,31 +86,80 @@ void Conversion::Emettre() {
 }
 
 void Conversion::EcrireBloc(const Date& debut, const Date* fin) {
-  bilan_.Evenement();
+  DatesEvenement dates;
+  if (!Dater(debut, fin, &dates)) {
+    bilan_.DateInvalide(0, ligne_debuts_);
+    return;
+  }
+  bilan_.Evenement(debut.annee);
   ECRIRE_DEBUT_RDV();
   ECRIRE_NEW_RDV();
-  EcrireDates(debut, fin);
+  EcrireDates(dates);
   ECRIRE_FIN_RDV();
 }
 
-void Conversion::EcrireDates(const Date& debut, const Date* fin) {
-  if (!debut.Zone().empty()) bilan_.ZoneIgnoree(debut.Zone(), ligne_debuts_);
-  if (fin != nullptr && !fin->Zone().empty()) bilan_.ZoneIgnoree(fin->Zone(), ligne_fins_);
-  const HeureCivile d = debut.Civile();
-  const bool journee = debut.genre == Genre::kJournee;
-  // The end is exclusive in iCalendar: an end given as a day, and every end
-  // of an all-day event, is the next day's midnight.
-  std::optional<HeureCivile> f;
-  if (fin != nullptr) {
-    const bool jour = journee || fin->genre == Genre::kJournee;
-    const HeureCivile h = jour ? Lendemain(fin->Civile()) : fin->Civile();
-    if (h.annee <= 9999) f = h;
+Placement Conversion::Situer(const Date& date, uint64_t ligne) {
+  const HeureCivile h = date.Civile();
+  const std::string_view mot = date.Zone();
+  if (!mot.empty()) {
+    // A word that states the offset gives the instant exactly.
+    if (std::optional<int32_t> decalage = DecalageDuMot(mot)) {
+      Placement p;
+      p.utc = h.Secondes() - *decalage;
+      return p;
+    }
+    // The zone's own abbreviation at that time confirms the time; any other
+    // word is not applied.
+    if (!MemeMot(mot, options_.fuseau.Abreviation(h))) bilan_.ZoneIgnoree(mot, ligne);
   }
-  const Forme forme = journee ? Forme::kJour : Forme::kLocale;
-  EcrireLigneDate(result_, "DTSTAMP", Forme::kUtc, d);
-  EcrireLigneDate(result_, "DTSTART", forme, d, kTzid);
-  if (f) EcrireLigneDate(result_, "DTEND", forme, *f, kTzid);
-  if (journee) {
+  const Placement p = options_.fuseau.Placer(h);
+  if (p.inexistante || p.double_) bilan_.Noter(Perte::kHeureAmbigue, ligne);
+  return p;
+}
+
+bool Conversion::Dater(const Date& debut, const Date* fin, DatesEvenement* dates) {
+  dates->estampille = debut.Civile();
+  if (debut.genre == Genre::kJournee) {
+    dates->forme = Forme::kJour;
+    dates->debut = debut.Civile();
+    // The end is exclusive in iCalendar: the day after the end date.
+    if (fin != nullptr) dates->fin = Lendemain(fin->Civile());
+    if (dates->fin && dates->fin->annee > 9999) dates->fin.reset();
+    return true;
+  }
+  const Placement d = Situer(debut, ligne_debuts_);
+  std::optional<Placement> f;
+  std::optional<HeureCivile> fin_locale;
+  if (fin != nullptr) {
+    // An end given as a day ends at the next day's midnight.
+    if (fin->genre == Genre::kJournee) {
+      fin_locale = Lendemain(fin->Civile());
+      f = options_.fuseau.Placer(*fin_locale);
+    } else {
+      fin_locale = fin->Civile();
+      f = Situer(*fin, ligne_fins_);
+    }
+  }
+  // Either date in UTC takes the other with it.
+  if (d.locale && (!f || f->locale)) {
+    dates->forme = Forme::kLocale;
+    dates->debut = debut.Civile();
+    dates->fin = fin_locale;
+  } else {
+    dates->forme = Forme::kUtc;
+    dates->debut = HeureCivile::De(d.utc);
+    if (f) dates->fin = HeureCivile::De(f->utc);
+  }
+  if (dates->fin && (dates->fin->annee < 0 || dates->fin->annee > 9999)) dates->fin.reset();
+  return dates->debut.annee >= 0 && dates->debut.annee <= 9999;
+}
+
+void Conversion::EcrireDates(const DatesEvenement& dates) {
+  const std::string_view tzid = options_.fuseau.tzid();
+  EcrireLigneDate(result_, "DTSTAMP", Forme::kUtc, dates.estampille);
+  EcrireLigneDate(result_, "DTSTART", dates.forme, dates.debut, tzid);
+  if (dates.fin) EcrireLigneDate(result_, "DTEND", dates.forme, *dates.fin, tzid);
+  if (dates.forme == Forme::kJour) {
     bilan_.Noter(Perte::kJournee, ligne_debuts_);
     // Without it, a widespread client shows the day as a timed block.
     result_->PUTLN("X-MICROSOFT-CDO-ALLDAYEVENT:TRUE");

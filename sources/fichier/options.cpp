@@ -1,5 +1,6 @@
 #include "options.h"
 
+#include <cstdlib>
 #include <utility>
 
 #include "affichage.h"
@@ -25,6 +26,9 @@ constexpr std::string_view kAide =
     "                     default), windows-1252 or utf-8\n"
     "  --date-order ORDER dmy (the default: day/month/year), mdy (month first) or\n"
     "                     ymd (year first); a four-digit first field is a year\n"
+    "  --timezone ZONE    the time zone the export's times were kept in, a name of\n"
+    "                     the tz database such as America/New_York (the default:\n"
+    "                     the zone France, that is Europe/Paris)\n"
     "  -q, --quiet        no summary of the run on standard error\n"
     "  -h, --help         show this help and exit\n"
     "  -V, --version      show the version and exit\n"
@@ -74,6 +78,16 @@ std::string LireOrdre(std::string_view valeur, LigneDeCommande* ligne) {
   return "option --date-order needs dmy, mdy or ymd, not " + Cite(valeur);
 }
 
+// The zone from the system's tz database ($TZDIR, else /usr/share/zoneinfo).
+std::string LireFuseau(std::string_view valeur, LigneDeCommande* ligne) {
+  const char* tzdir = std::getenv("TZDIR");
+  const std::string dossier = tzdir != nullptr && *tzdir != '\0' ? tzdir : "/usr/share/zoneinfo";
+  std::string erreur;
+  if (!Fuseau::Charger(valeur, dossier, &ligne->options.fuseau, &erreur)) return erreur;
+  ligne->fuseau_donne = true;
+  return {};
+}
+
 struct Option {
   std::string_view nom;   // with its two dashes
   char court;             // its one-letter form after one dash, or 0
@@ -110,6 +124,7 @@ constexpr Option kOptions[] = {
     {"--year-limit", 0, "a year", LireAnnee},
     {"--charset", 0, "a character set", LireJeuDeCaracteres},
     {"--date-order", 0, "dmy, mdy or ymd", LireOrdre},
+    {"--timezone", 0, "a time zone", LireFuseau},
 };
 
 // The option `arg` names, and its value when it follows "=" (or the letter

@@ -19,6 +19,7 @@ struct LigneDeCommande {
   bool version = false;
   bool silencieux = false;             // no summary on standard error
   Options options;                     // what the conversion is told
+  bool fuseau_donne = false;           // --timezone was given
   std::optional<std::string> nom;      // the input file's name; none: ask on the console
   std::vector<std::string> superflus;  // the names after the first, left alone
   std::optional<std::string> sortie;   // where the result goes; none: beside the input

@@ -22,6 +22,7 @@
 #include "options.h"
 #include "trace.h"
 #include "vellumcast.h"
+#include "zone_machine.h"
 
 namespace vellumcast {
 
@@ -195,6 +196,18 @@ std::optional<int> SansConversion(const LigneDeCommande& ligne) {
   return std::nullopt;
 }
 
+// The note on the machine's own time zone: when --timezone was not given and
+// the machine's offsets differ from Paris's in the years of the events, the
+// export may have been made there. Empty otherwise.
+std::string NoteMachine(const LigneDeCommande& ligne, const BilanConversion& bilan) {
+  if (ligne.fuseau_donne || bilan.evenements() == 0) return {};
+  const Machine machine = Machine::DeCetteMachine();
+  const Ressemblance r =
+      CommeParis(FuseauMachine(machine), bilan.premiere_annee(), bilan.derniere_annee());
+  if (r != Ressemblance::kAutre) return {};
+  return NoteZoneMachine(ligne.options, NomDeZoneMachine(machine));
+}
+
 // The run once its input is open, in the directory it works in: the log and
 // the result created, the conversion, and the stop.
 int Convertir(const LigneDeCommande& ligne, const Entree& entree, Lecteur* lecteur,
@@ -253,7 +266,7 @@ int Convertir(const LigneDeCommande& ligne, const Entree& entree, Lecteur* lecte
   // redirected; a summary that cannot be written changes nothing done.
   if (!ligne.silencieux) {
     EcrireSeul(2, conversion.bilan().Texte(Affichable(ligne.sortie.value_or(nom_resultat)),
-                                           ligne.options));
+                                           ligne.options, NoteMachine(ligne, conversion.bilan())));
   }
   return Fin(changee, entree);
 }

@@ -16,11 +16,12 @@ enum class Perte {
   kAnneeSurDeux,  // a date whose year has two digits, read with its century
   kJournee,       // an all-day event written
   kZoneIgnoree,   // a zone word after a time, not applied
+  kHeureAmbigue,  // a local time that does not exist or occurs twice
   kControles,     // a byte 0x80 to 0x9F read as a control character
   kUtf8Probable,  // a valid UTF-8 sequence read as single bytes
   kUtf8Invalide,  // a byte that is not valid UTF-8, written as U+FFFD
 };
-constexpr size_t kPertes = 11;
+constexpr size_t kPertes = 12;
 
 // What a reader tells of the text it is reading; the one who implements it
 // knows where that text stands in the input.

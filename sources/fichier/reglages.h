@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "fuseau.h"
+
 namespace vellumcast {
 
 constexpr int32_t kAnneeLimite = 2012;
@@ -22,6 +24,8 @@ struct Options {
   int32_t annee_limite = kAnneeLimite;
   Jeu jeu = Jeu::kIso88591;
   OrdreDates ordre_dates = OrdreDates::kJourMois;
+  // The zone the export's local times were kept in; France by default.
+  Fuseau fuseau;
   // Past this many bytes the event buffer, a date list or the capture moves to disk.
   size_t limite_memoire = kLimiteMemoire;
 };

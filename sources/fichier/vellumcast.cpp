@@ -15,28 +15,6 @@ constexpr std::array<std::string_view, 4> kEnTete = {
     "METHOD:PUBLISH",
 };
 
-// The three time zones carry the same rules; events refer to the first.
-constexpr std::array<std::string_view, 3> kFuseaux = {
-    "TZID:France",
-    "TZID:(GMT+01.00) Brussels / Copenhagen / Madrid / Paris",
-    "TZID:(GMT+01.00) Amsterdam / Berlin / Bern / Rome / Stockholm / Vienna",
-};
-
-constexpr std::array<std::string_view, 12> kReglesFuseau = {
-    "BEGIN:STANDARD",
-    "DTSTART:19710101T030000",
-    "TZOFFSETTO:+0100",
-    "TZOFFSETFROM:+0200",
-    "RRULE:FREQ=YEARLY;WKST=MO;INTERVAL=1;BYMONTH=10;BYDAY=-1SU",
-    "END:STANDARD",
-    "BEGIN:DAYLIGHT",
-    "DTSTART:19710101T020000",
-    "TZOFFSETTO:+0200",
-    "TZOFFSETFROM:+0100",
-    "RRULE:FREQ=YEARLY;WKST=MO;INTERVAL=1;BYMONTH=3;BYDAY=-1SU",
-    "END:DAYLIGHT",
-};
-
 }  // namespace
 
 Conversion::Conversion(Source* source, Resultat* result, Trace* trace, Repertoire* repertoire,
@@ -66,12 +44,9 @@ void Conversion::INIT() {
 
 void Conversion::Prologue() {
   for (std::string_view ligne : kEnTete) result_->PUTLN(ligne);
-  for (std::string_view tzid : kFuseaux) {
-    result_->PUTLN("BEGIN:VTIMEZONE");
-    result_->PUTLN(tzid);
-    for (std::string_view ligne : kReglesFuseau) result_->PUTLN(ligne);
-    result_->PUTLN("END:VTIMEZONE");
-  }
+  // The zone's definitions: the three fixed ones of France, one VTIMEZONE
+  // for a zone of the tz database, none when every date-time is in UTC.
+  for (const std::string& ligne : options_.fuseau.Definition()) result_->PUTLN(ligne);
 }
 
 void Conversion::Convertir() {

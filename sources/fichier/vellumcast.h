@@ -9,7 +9,9 @@
 #include "bilan.h"
 #include "chaines.h"
 #include "date.h"
+#include "ecriture_dates.h"
 #include "fichiers.h"
+#include "fuseau.h"
 #include "registre.h"
 #include "reglages.h"
 #include "statut.h"
@@ -158,8 +160,15 @@ class Conversion {
   void Emettre();
   // One event block from `debut` to `fin`, or without an end when `fin` is null.
   void EcrireBloc(const Date& debut, const Date* fin);
+  // Where a timed date of the list on input line `ligne` falls, its zone
+  // word applied.
+  Placement Situer(const Date& date, uint64_t ligne);
+  // How the event's dates are written: days, local times of the zone, or
+  // instants in UTC when the zone's definition would place one wrongly;
+  // false when they cannot be written.
+  bool Dater(const Date& debut, const Date* fin, DatesEvenement* dates);
   // The lines DTSTAMP, DTSTART and DTEND, and the all-day mark.
-  void EcrireDates(const Date& debut, const Date* fin);
+  void EcrireDates(const DatesEvenement& dates);
   void ECRIRE_DEBUT_RDV();
   void ECRIRE_NEW_RDV();
   void ECRIRE_FIN_RDV();

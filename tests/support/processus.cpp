@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <string_view>
 
 namespace vellumcast {
 
@@ -32,6 +33,18 @@ std::vector<char*> Pointeurs(const std::vector<std::string>& textes) {
   for (const std::string& t : textes) p.push_back(const_cast<char*>(t.c_str()));
   p.push_back(nullptr);
   return p;
+}
+
+// This process's environment with TZ set to Europe/Paris: the zone the
+// conversion writes in unless told another, so that the summary has no note
+// on the machine's own zone.
+std::vector<std::string> EnvironnementDeParis() {
+  std::vector<std::string> env;
+  for (char** v = environ; *v != nullptr; ++v) {
+    if (!std::string_view(*v).starts_with("TZ=")) env.emplace_back(*v);
+  }
+  env.emplace_back("TZ=Europe/Paris");
+  return env;
 }
 
 // A test writing to a child that has stopped reading must not die of it; the
@@ -88,8 +101,8 @@ Execution Executer(const std::vector<std::string>& argv, const std::string& repe
   std::vector<char*> args = Pointeurs(argv);
   // Both sides name objects that outlive the call: a temporary copy here
   // would be gone, and its strings with it, before execve reads them.
-  const std::vector<std::string> aucun;
-  std::vector<char*> env = Pointeurs(environnement != nullptr ? *environnement : aucun);
+  const std::vector<std::string> paris = EnvironnementDeParis();
+  std::vector<char*> env = Pointeurs(environnement != nullptr ? *environnement : paris);
   pid_t pid = ::fork();
   if (pid < 0) return r;
   if (pid == 0) {
@@ -100,11 +113,7 @@ Execution Executer(const std::vector<std::string>& argv, const std::string& repe
     ::signal(SIGPIPE, SIG_DFL);
     if (::chdir(repertoire.c_str()) != 0) ::_exit(126);
     if (!Preparer(conditions)) ::_exit(125);
-    if (environnement != nullptr) {
-      ::execve(args[0], args.data(), env.data());
-    } else {
-      ::execv(args[0], args.data());
-    }
+    ::execve(args[0], args.data(), env.data());
     ::_exit(127);
   }
   ::close(out[1]);
@@ -193,6 +202,7 @@ bool SousTerminal::Lancer(const std::vector<std::string>& argv, const std::strin
       for (int fd = 0; fd <= 2; ++fd) ::dup2(esclave_, fd);
       ::signal(SIGPIPE, SIG_DFL);
       for (int sig : ignores) ::signal(sig, SIG_IGN);
+      ::setenv("TZ", "Europe/Paris", 1);
       for (const std::string& v : variables) {
         size_t egal = v.find('=');
         if (egal == std::string::npos) {

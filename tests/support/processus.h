@@ -33,7 +33,8 @@ struct Conditions {
 };
 
 // Runs `argv` in `repertoire` with `entree` on its standard input (null:
-// /dev/null) and `environnement` as its environment (null: this one's).
+// /dev/null) and `environnement` as its environment (null: this one's, with
+// TZ=Europe/Paris).
 // Kills it after `delai` seconds.
 Execution Executer(const std::vector<std::string>& argv, const std::string& repertoire,
                    const std::string* entree = nullptr,
