@@ -8,7 +8,9 @@ cd "$(dirname "$0")/.."
 # dpkg-dev: cpack finds the package's dependencies with dpkg-shlibdeps.
 # clang and libclang-rt-14-dev: the fuzz target (libFuzzer comes with the latter).
 # lintian: the installation check has it check the package.
-paquets=(cmake g++ make libgtest-dev libical-dev pkg-config dpkg-dev clang libclang-rt-14-dev lintian)
+# tzdata: the time zones the tests convert with (a minimal system may lack it).
+paquets=(cmake g++ make libgtest-dev libical-dev pkg-config dpkg-dev clang libclang-rt-14-dev lintian
+  tzdata)
 manquants=()
 for p in "${paquets[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || manquants+=("$p")

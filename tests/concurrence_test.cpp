@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "attendus.h"
 #include "processus.h"
 #include "temporaire.h"
 
@@ -43,10 +44,8 @@ constexpr int kDocuments = 40000;
 
 // The event block of document `k`, the run's (k + 1)th.
 std::string Bloc(int k) {
-  return "BEGIN:VEVENT\r\nUID:D" + std::to_string(10000 + k) + "-" + std::to_string(k + 1) +
-         "\r\nCREATED:20091101T100000Z\r\nSUMMARY:s\nDESCRIPTION:b\\n\n \n"
-         "DTSTAMP:20090201T100000Z\r\nDTSTART;TZID=France:20090201T100000\r\n"
-         "STATUS:CONFIRMED\r\nCATEGORIES:MEETING\r\nTRANSP:OPAQUE\r\nEND:VEVENT\r\n";
+  return BlocAttendu("D" + std::to_string(10000 + k), k + 1, "SUMMARY:s\nDESCRIPTION:b\\n\n \n",
+                     "20090201T100000");
 }
 
 // A run whose standard output goes into the FIFO `fifo`.

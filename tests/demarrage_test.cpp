@@ -134,9 +134,7 @@ TEST_F(DemarrageTest, DirectoryDeeperThanThePathLimitConvertsUnderTheNameGiven) 
   ::close(fd);
   EXPECT_EQ(ics.str(),
             PrologueAttendu() +
-                "BEGIN:VEVENT\r\nUID:P-1\r\nCREATED:20091101T100000Z\r\nSUMMARY:Deep\n"
-                "DESCRIPTION:\nDTSTAMP:20090201T093000Z\r\nDTSTART;TZID=France:20090201T093000\r\n"
-                "STATUS:CONFIRMED\r\nCATEGORIES:MEETING\r\nTRANSP:OPAQUE\r\nEND:VEVENT\r\n"
+                BlocAttendu("P", 1, "SUMMARY:Deep\nDESCRIPTION:\n", "20090201T093000") +
                 "END:VCALENDAR\r\n");
 }
 

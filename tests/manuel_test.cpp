@@ -48,7 +48,8 @@ TEST(ManuelTest, ManualPageCarriesTheProgramsVersion) {
 TEST(ManuelTest, EveryOptionOfTheHelpIsInTheManualPageAndTheReadme) {
   const std::string manuel = LireFichier(kManuel);
   const std::string lisez_moi = LireFichier(kLisezMoi);
-  for (const char* option : {"--year-limit", "--help", "--version"}) {
+  for (const char* option : {"--year-limit", "--help", "--version", "--output", "--charset",
+                             "--date-order", "--timezone", "--quiet"}) {
     ASSERT_NE(TexteAide().find(option), std::string_view::npos) << option;
     // The manual page writes each "-" as "\-".
     std::string roff;

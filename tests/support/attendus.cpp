@@ -3,7 +3,7 @@
 namespace vellumcast {
 
 std::string BlocAttendu(std::string_view uid, int numero, std::string_view tampon,
-                        std::string_view debut, std::string_view fin) {
+                        std::string_view debut, std::string_view fin, std::string_view tzid) {
   std::string b = "BEGIN:VEVENT\r\nUID:";
   b += uid;
   b += "-";
@@ -12,11 +12,15 @@ std::string BlocAttendu(std::string_view uid, int numero, std::string_view tampo
   b += tampon;
   b += "DTSTAMP:";
   b += debut;
-  b += "Z\r\nDTSTART;TZID=France:";
+  b += "Z\r\nDTSTART;TZID=";
+  b += tzid;
+  b += ":";
   b += debut;
   b += "\r\n";
   if (!fin.empty()) {
-    b += "DTEND;TZID=France:";
+    b += "DTEND;TZID=";
+    b += tzid;
+    b += ":";
     b += fin;
     b += "\r\n";
   }

@@ -15,9 +15,10 @@ const std::string& PrologueAttendu();
 // An event block: "BEGIN:VEVENT", "UID:<uid>-<numero>", the creation line,
 // then `tampon` as it stands (the event buffer, each of its lines ended by LF
 // alone), the stamp and start lines of `debut`, the end line of `fin` unless
-// it is empty, and the four closing lines; every line but the buffer's is
-// ended by CR LF.
+// it is empty, both local times of the zone `tzid`, and the four closing
+// lines; every line but the buffer's is ended by CR LF.
 std::string BlocAttendu(std::string_view uid, int numero, std::string_view tampon,
-                        std::string_view debut, std::string_view fin = "");
+                        std::string_view debut, std::string_view fin = "",
+                        std::string_view tzid = "France");
 
 }  // namespace vellumcast
