@@ -41,7 +41,7 @@ format() {
   echo "$rapport" | head -n 40 >&2
   local mal
   mal=$(echo "$rapport" | sed -n 's/^\([^:]*\):[0-9]*:[0-9]*: error: code should be clang-formatted.*/\1/p' |
-    sort -u | tr '\n' ' ')
+    sort -u | paste -s -d ' ')
   echo "format: not formatted as .clang-format says: ${mal:-see above}" >&2
   echo "format: run  clang-format -i ${mal:-FILE}" >&2
   return 1
