@@ -138,14 +138,6 @@ TEST_F(DemarrageTest, DirectoryDeeperThanThePathLimitConvertsUnderTheNameGiven) 
                 "END:VCALENDAR\r\n");
 }
 
-TEST_F(DemarrageTest, ResultNameTakenByADirectoryIsRuntimeError5) {
-  tmp_.Poser("agenda.txt");
-  tmp_.Poser("agenda.ics/dedans");
-  Execution r = Lancer({"agenda.txt"}, nullptr, "", "vellumcast: agenda.ics: Is a directory\n");
-  EXPECT_EQ(r.sortie, "Runtime error 5 agenda.ics: Is a directory\r\n");
-  EXPECT_EQ(r.code(), 5);
-}
-
 TEST_F(DemarrageTest, ReadFailureOnStandardInputNamesIt) {
   // Standard input opened on a directory: every read of it fails.
   tmp_.Poser("dans/rien");

@@ -1,3 +1,4 @@
+// The conversion's run: prologue, documents, scratch names erased, closing line.
 #include "vellumcast.h"
 
 #include <array>
