@@ -132,10 +132,9 @@ TEST_F(DemarrageTest, DirectoryDeeperThanThePathLimitConvertsUnderTheNameGiven) 
   std::ostringstream ics;
   ics << std::ifstream(profond + "/agenda.ics", std::ios::binary).rdbuf();
   ::close(fd);
-  EXPECT_EQ(ics.str(),
-            PrologueAttendu() +
-                BlocAttendu("P", 1, "SUMMARY:Deep\nDESCRIPTION:\n", "20090201T093000") +
-                "END:VCALENDAR\r\n");
+  EXPECT_EQ(ics.str(), PrologueAttendu() +
+                           BlocAttendu("P", 1, "SUMMARY:Deep\nDESCRIPTION:\n", "20090201T093000") +
+                           "END:VCALENDAR\r\n");
 }
 
 TEST_F(DemarrageTest, ReadFailureOnStandardInputNamesIt) {
