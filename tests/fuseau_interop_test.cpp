@@ -4,135 +4,19 @@
 #include <gtest/gtest.h>
 #include <libical/ical.h>
 
-#include <cstdlib>
-#include <ctime>
-#include <filesystem>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "fuseau.h"
+#include "oracle_fuseau.h"
 
 namespace vellumcast {
 namespace {
 
-constexpr const char* kDossier = "/usr/share/zoneinfo";
-
-struct ZoneDuTableau {
-  const char* nom;  // as given to --timezone; "France" for the default
-  const char* tz;   // for the C library
-  // Its periods may be explicit transitions that its rule does not hold.
-  bool explicite;
-};
-
-constexpr ZoneDuTableau kZones[] = {
-    {"France", "Europe/Paris", false},
-    {"Europe/Paris", "Europe/Paris", false},
-    {"Europe/London", "Europe/London", false},
-    {"America/New_York", "America/New_York", false},
-    {"America/Sao_Paulo", "America/Sao_Paulo", false},
-    {"Asia/Kolkata", "Asia/Kolkata", false},
-    {"Australia/Lord_Howe", "Australia/Lord_Howe", false},
-    {"Pacific/Chatham", "Pacific/Chatham", false},
-    {"Africa/Casablanca", "Africa/Casablanca", true},
-    {"UTC", "UTC", false},
-};
-
-bool BaseAbsente() { return !std::filesystem::exists(std::string(kDossier) + "/Europe/Paris"); }
-
-// TZ set for the test's duration, then put back.
-class SousTz {
- public:
-  explicit SousTz(const char* tz) {
-    if (const char* avant = std::getenv("TZ")) avant_ = avant;
-    setenv("TZ", tz, 1);
-    tzset();
-  }
-  ~SousTz() {
-    if (avant_) {
-      setenv("TZ", avant_->c_str(), 1);
-    } else {
-      unsetenv("TZ");
-    }
-    tzset();
-  }
-
- private:
-  std::optional<std::string> avant_;
-};
-
-int32_t DecalageC(int64_t utc) {
-  const auto t = static_cast<time_t>(utc);
-  std::tm tm{};
-  localtime_r(&t, &tm);
-  return static_cast<int32_t>(tm.tm_gmtoff);
-}
-
-// Whether the instant `utc` reads as `h` on the C library's local clock.
-bool Donne(int64_t utc, const HeureCivile& h) {
-  const auto t = static_cast<time_t>(utc);
-  std::tm tm{};
-  localtime_r(&t, &tm);
-  return HeureCivile{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
-                     tm.tm_hour,        tm.tm_min,     tm.tm_sec} == h;
-}
-
-// The C library's instant for `h`, with RFC 5545's choice where mktime makes
-// its own: the offset before a gap, the first of two instants.
-Placement Oracle(const HeureCivile& h) {
-  std::tm tm{};
-  tm.tm_year = h.annee - 1900;
-  tm.tm_mon = h.mois - 1;
-  tm.tm_mday = h.jour;
-  tm.tm_hour = h.heure;
-  tm.tm_min = h.minute;
-  tm.tm_sec = h.seconde;
-  tm.tm_isdst = -1;
-  const int64_t pres = mktime(&tm);
-  // No zone of the table changes twice within two days.
-  const int32_t avant = DecalageC(pres - 86400), apres = DecalageC(pres + 86400);
-  const int64_t l = h.Secondes();
-  const bool par_avant = Donne(l - avant, h), par_apres = Donne(l - apres, h);
-  Placement p;
-  p.utc = l - avant;
-  p.inexistante = !par_avant && !par_apres;
-  p.double_ = par_avant && par_apres && avant != apres;
-  if (!par_avant && par_apres) p.utc = l - apres;
-  return p;
-}
-
-// A local time inside each gap and overlap from 1970 to 2037, and its edges.
-std::vector<HeureCivile> Changements() {
-  std::vector<HeureCivile> heures;
-  const int64_t fin = HeureCivile{2038, 1, 1, 0, 0, 0}.Secondes();
-  for (int64_t u = 0; u < fin; u += 86400) {
-    const int32_t o1 = DecalageC(u), o2 = DecalageC(u + 86400);
-    if (o1 == o2) continue;
-    int64_t bas = u, haut = u + 86400;  // the change lies in (bas, haut]
-    while (haut - bas > 1) {
-      const int64_t milieu = bas + (haut - bas) / 2;
-      (DecalageC(milieu) == o1 ? bas : haut) = milieu;
-    }
-    const int64_t debut = haut + std::min(o1, o2), bout = haut + std::max(o1, o2);
-    for (int64_t l : {debut, debut + (bout - debut) / 2, bout - 1, bout}) {
-      heures.push_back(HeureCivile::De(l));
-    }
-  }
-  return heures;
-}
-
-std::vector<HeureCivile> TousLesSeptJoursEtTreizeHeures() {
-  std::vector<HeureCivile> heures;
-  const int64_t fin = HeureCivile{2038, 1, 1, 0, 0, 0}.Secondes();
-  for (int64_t l = 0; l < fin; l += 7 * 86400 + 13 * 3600) heures.push_back(HeureCivile::De(l));
-  return heures;
-}
-
 Fuseau Ouvrir(const ZoneDuTableau& z) {
-  if (std::string_view(z.nom) == "France") return Fuseau::France();
   Fuseau f;
   std::string erreur;
-  EXPECT_TRUE(Fuseau::Charger(z.nom, kDossier, &f, &erreur)) << erreur;
+  EXPECT_TRUE(OuvrirZone(z, &f, &erreur)) << erreur;
   return f;
 }
 
@@ -182,13 +66,6 @@ class ZoneLibical {
  private:
   icaltimezone* zone_ = nullptr;
 };
-
-std::string Texte(const HeureCivile& h) {
-  char texte[32];
-  std::snprintf(texte, sizeof texte, "%04d-%02d-%02d %02d:%02d:%02d", h.annee, h.mois, h.jour,
-                h.heure, h.minute, h.seconde);
-  return texte;
-}
 
 // What is wrong with the shape of the VTIMEZONEs of `lignes`: a STANDARD
 // and at most one DAYLIGHT, each a DTSTART from 1970 and at most one yearly
@@ -250,7 +127,7 @@ int EcartsDeDecalage(const ZoneDuTableau& z, const Fuseau& f) {
     // Only where explicit transitions rule, and never written as local time there.
     if (z.explicite && !f.Placer(HeureCivile::De(u + attendu)).locale) continue;
     if (++ecarts <= 5) {
-      ADD_FAILURE() << z.nom << " at " << Texte(HeureCivile::De(u)) << " UTC: libical reads "
+      ADD_FAILURE() << z.nom << " at " << TexteHeure(HeureCivile::De(u)) << " UTC: libical reads "
                     << lue.Decalage(u) << " s, the C library " << attendu << " s";
     }
   }
@@ -258,8 +135,8 @@ int EcartsDeDecalage(const ZoneDuTableau& z, const Fuseau& f) {
 }
 
 TEST(FuseauInteropTest, VtimezoneGivesTheCLibraryOffsetEveryHourOf2030To2037) {
-  if (BaseAbsente()) GTEST_SKIP() << "no tz database at " << kDossier;
-  for (const ZoneDuTableau& z : kZones) {
+  if (BaseTzAbsente()) GTEST_SKIP() << "no tz database at " << kDossierTz;
+  for (const ZoneDuTableau& z : ZonesDuTableau()) {
     const Fuseau f = Ouvrir(z);
     if (f.ToutEnUtc()) {
       EXPECT_TRUE(f.Definition().empty()) << z.nom;
@@ -284,14 +161,14 @@ Bilan Placements(const ZoneDuTableau& z, const Fuseau& f, const std::vector<Heur
   SousTz tz(z.tz);
   Bilan b;
   for (const HeureCivile& h : heures) {
-    const Placement attendu = Oracle(h);
+    const Placement attendu = OracleC(h);
     const Placement p = f.Placer(h);
     const bool par_libical = p.locale && lue.Lue();
     const bool accord = p.utc == attendu.utc && p.inexistante == attendu.inexistante &&
                         p.double_ == attendu.double_ && (!p.locale || par_libical) &&
                         (!par_libical || lue.Instant(h) == p.utc);
     if (!accord && ++b.echecs <= 5) {
-      ADD_FAILURE() << z.nom << " " << Texte(h) << ": placed at " << p.utc << " (gap "
+      ADD_FAILURE() << z.nom << " " << TexteHeure(h) << ": placed at " << p.utc << " (gap "
                     << p.inexistante << ", twice " << p.double_ << ", local " << p.locale
                     << "), the C library " << attendu.utc << " (gap " << attendu.inexistante
                     << ", twice " << attendu.double_ << ")"
@@ -304,13 +181,13 @@ Bilan Placements(const ZoneDuTableau& z, const Fuseau& f, const std::vector<Heur
 }
 
 TEST(FuseauInteropTest, LocalTimesFrom1970To2037AgreeWithMktimeAndLibical) {
-  if (BaseAbsente()) GTEST_SKIP() << "no tz database at " << kDossier;
-  for (const ZoneDuTableau& z : kZones) {
+  if (BaseTzAbsente()) GTEST_SKIP() << "no tz database at " << kDossierTz;
+  for (const ZoneDuTableau& z : ZonesDuTableau()) {
     const Fuseau f = Ouvrir(z);
     std::vector<HeureCivile> heures = TousLesSeptJoursEtTreizeHeures();
     {
       SousTz tz(z.tz);
-      const std::vector<HeureCivile> changements = Changements();
+      const std::vector<HeureCivile> changements = HeuresAuxChangements();
       heures.insert(heures.end(), changements.begin(), changements.end());
     }
     const Bilan b = Placements(z, f, heures);
