@@ -54,38 +54,44 @@ bool EcrireTout(std::string_view s) {
   return true;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  vellumcast::banc::ParametresExport p;
+// The parameters the arguments give; false when they are no valid command line.
+bool LireArguments(int argc, char** argv, vellumcast::banc::ParametresExport* p) {
   bool docs = false;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     bool valeur = i + 1 < argc;
     if (a == "--docs" && valeur) {
-      p.documents = std::strtoull(argv[++i], nullptr, 10);
+      p->documents = std::strtoull(argv[++i], nullptr, 10);
       docs = true;
     } else if (a == "--seed" && valeur) {
-      p.graine = std::strtoull(argv[++i], nullptr, 10);
+      p->graine = std::strtoull(argv[++i], nullptr, 10);
     } else if (a == "--avant-2012" && valeur) {
-      p.avant_2012 = std::strtod(argv[++i], nullptr);
+      p->avant_2012 = std::strtod(argv[++i], nullptr);
     } else if (a == "--recurrents" && valeur) {
-      p.recurrents = std::strtoull(argv[++i], nullptr, 10);
+      p->recurrents = std::strtoull(argv[++i], nullptr, 10);
     } else if (a == "--part-recurrents" && valeur) {
-      p.part_recurrents = std::strtod(argv[++i], nullptr);
+      p->part_recurrents = std::strtod(argv[++i], nullptr);
     } else if (a == "--part-ical" && valeur) {
-      p.part_ical = std::strtod(argv[++i], nullptr);
+      p->part_ical = std::strtod(argv[++i], nullptr);
     } else if (a == "--petits") {
-      p.petits = true;
+      p->petits = true;
     } else if (a == "--annees" && valeur) {
-      if (!LireAnnees(argv[++i], &p)) return Usage();
+      if (!LireAnnees(argv[++i], p)) return false;
     } else if (a == "--hors-changements") {
-      p.hors_changements = true;
+      p->hors_changements = true;
     } else {
-      return Usage();
+      return false;
     }
   }
-  if (!docs || (p.hors_changements && p.annee_max == 0)) return Usage();
+  // The change hours are kept off only within given years.
+  return docs && (!p->hors_changements || p->annee_max != 0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  vellumcast::banc::ParametresExport p;
+  if (!LireArguments(argc, argv, &p)) return Usage();
   bool ok = true;
   vellumcast::banc::GenererExport(p, [&](std::string_view s) { ok = ok && EcrireTout(s); });
   if (!ok) {
