@@ -6,12 +6,16 @@
 # Not a test: it says whether a change altered what the program does.
 #
 #   bench/comparer.sh OLD NEW [--count N] [--seed S] [--keep DIR] [--varier PATH]
+#                     [--generated 'ARGS' [--generer PATH]]
 #                     [--jobs J] [--ignore-stderr] [-- EXTRA_ARGS...]
 #
 # OLD and NEW are the two programs. --count exports (default 2000) are written
 # by vellumcast_varier from --seed (default 1) and the repository's sample
 # exports; --varier names the tool (default: bench/vellumcast_varier beside
-# NEW, else build/bench/vellumcast_varier). Each export runs in a fresh
+# NEW, else build/bench/vellumcast_varier). With --generated, export k is
+# instead the output of vellumcast_generer ARGS --seed S+k, fresh exports of
+# the generator's shape (ARGS such as '--docs 10 --annees 1996-2011');
+# --generer names that tool, found as vellumcast_varier is. Each export runs in a fresh
 # directory that holds only it, with EXTRA_ARGS before its name, standard
 # input /dev/null and a timeout of 20 seconds; one export in ten instead has
 # no name argument and comes on standard input after an empty answer to the
@@ -27,6 +31,7 @@ racine=$(cd "$(dirname "$0")/.." && pwd)
 
 usage() {
   echo "usage: bench/comparer.sh OLD NEW [--count N] [--seed S] [--keep DIR] [--varier PATH]" >&2
+  echo "                         [--generated 'ARGS' [--generer PATH]]" >&2
   echo "                         [--jobs J] [--ignore-stderr] [-- EXTRA_ARGS...]" >&2
   exit 2
 }
@@ -35,19 +40,23 @@ nombre=2000
 graine=1
 garder=
 varier=
+generes=
+generer=
 jobs=$(nproc)
 sans_erreur=
 programmes=()
 extra=()
 while (($#)); do
   case $1 in
-    --count | --seed | --keep | --varier | --jobs)
+    --count | --seed | --keep | --varier | --generated | --generer | --jobs)
       (($# >= 2)) || usage
       case $1 in
         --count) nombre=$2 ;;
         --seed) graine=$2 ;;
         --keep) garder=$2 ;;
         --varier) varier=$2 ;;
+        --generated) generes=$2 ;;
+        --generer) generer=$2 ;;
         --jobs) jobs=$2 ;;
       esac
       shift 2
@@ -59,30 +68,60 @@ while (($#)); do
   esac
 done
 ((${#programmes[@]} == 2)) || usage
+[[ -n $generes || -z $generer ]] || usage
 [[ $nombre =~ ^[0-9]+$ && $graine =~ ^[0-9]+$ && $jobs =~ ^[1-9][0-9]*$ ]] || usage
 for p in "${programmes[@]}"; do
   [[ -f $p && -x $p ]] || { echo "comparer.sh: no program at $p" >&2; exit 2; }
 done
 ancien=$(realpath "${programmes[0]}")
 nouveau=$(realpath "${programmes[1]}")
-if [[ -z $varier ]]; then
-  varier=$(dirname "$nouveau")/bench/vellumcast_varier
-  [[ -x $varier ]] || varier=$racine/build/bench/vellumcast_varier
-fi
-[[ -x $varier ]] || {
-  echo "comparer.sh: no vellumcast_varier at $varier: build it or give --varier" >&2
-  exit 2
+# The tool NAME given as PATH, else the one in bench/ beside NEW, else in build/bench/.
+outil() {
+  local nom=$1 option=$2 chemin=$3
+  if [[ -z $chemin ]]; then
+    chemin=$(dirname "$nouveau")/bench/$nom
+    [[ -x $chemin ]] || chemin=$racine/build/bench/$nom
+  fi
+  [[ -x $chemin ]] || {
+    echo "comparer.sh: no $nom at $chemin: build it or give $option" >&2
+    exit 2
+  }
+  realpath "$chemin"
 }
-varier=$(realpath "$varier")
+if [[ -n $generes ]]; then
+  generer=$(outil vellumcast_generer --generer "$generer")
+else
+  varier=$(outil vellumcast_varier --varier "$varier")
+fi
 
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/vellumcast-comparer.XXXXXX")
 trap 'rm -rf "$tmp"' EXIT
 trap 'exit 130' INT TERM
 mkdir "$tmp/cas" "$tmp/ecarts" "$tmp/expires"
 
+# Fresh exports of the generator, each from its own seed, named and described
+# as vellumcast_varier names and describes its own.
+generer_exports() {
+  local -a arguments
+  local k nom chiffres=5
+  read -ra arguments <<<"$generes"
+  for ((k = 100000; k < nombre; k *= 10)); do chiffres=$((chiffres + 1)); done
+  mkdir "$tmp/exports"
+  for ((k = 0; k < nombre; k++)); do
+    printf -v nom '%0*d.txt' "$chiffres" "$k"
+    "$generer" "${arguments[@]}" --seed $((graine + k)) >"$tmp/exports/$nom" || {
+      echo "comparer.sh: vellumcast_generer $generes --seed $((graine + k)) failed" >&2
+      exit 2
+    }
+    printf '%s\t%d bytes\tgenerated: vellumcast_generer %s --seed %d\n' "$nom" \
+      "$(stat -c %s "$tmp/exports/$nom")" "$generes" $((graine + k))
+  done >"$tmp/recettes"
+}
+
 # The seeds: the fuzzing corpus and its regressions, the examples, and the
 # input of every golden case (named by its attendu.argument when it has one).
-(
+[[ -z $generes ]] || generer_exports
+[[ -n $generes ]] || (
   cd "$racine"
   shopt -s nullglob
   graines=(fuzz/corpus/* fuzz/regressions/* examples/*.txt)

@@ -150,6 +150,51 @@ std::vector<int64_t> Jours(Alea& r, bool recurrent, bool avant) {
   return jours;
 }
 
+// Days since 1970-01-01 to the first of January of `annee`.
+int64_t PremierJanvier(int annee) {
+  const int64_t a = annee - 1;
+  const int64_t ere = (a >= 0 ? a : a - 399) / 400;
+  const int64_t annee_ere = a - ere * 400;
+  // The first of January is day 306 of a year counted from March.
+  return ere * 146097 + annee_ere * 365 + annee_ere / 4 - annee_ere / 100 + 306 - 719468;
+}
+
+// The dates of one document drawn within the years of `p`, the whole series
+// inside them: one, or 2 to 20 for a recurring one.
+std::vector<int64_t> JoursDansLesAnnees(Alea& r, bool recurrent, const ParametresExport& p) {
+  int n = recurrent ? r.Entre(2, r.Entre(2, 20)) : 1;
+  int pas = r.Chance(0.7) ? 7 : 1;
+  const int64_t premier = PremierJanvier(p.annee_min);
+  const int64_t places = PremierJanvier(p.annee_max + 1) - premier - int64_t{n - 1} * pas;
+  const int64_t debut = premier + static_cast<int64_t>(r.Moins(std::max<int64_t>(places, 1)));
+  std::vector<int64_t> jours;
+  for (int k = 0; k < n; ++k) jours.push_back(debut + k * pas);
+  return jours;
+}
+
+// Whether the day is the last Sunday of March or of October, when summer
+// time starts or ends.
+bool DimancheDeChangement(int64_t jours) {
+  int a, m, j;
+  DateCivile(jours, &a, &m, &j);
+  const bool dimanche = ((jours + 4) % 7 + 7) % 7 == 0;  // 1970-01-01 was a Thursday
+  return dimanche && (m == 3 || m == 10) && j > 31 - 7;
+}
+
+// A start time anywhere in the day whose end, an hour later, is the same
+// day; with `hors_changements`, none from 00:00 to 03:59 on a day of
+// `jours` that is a change day, so that neither start nor end falls from
+// 01:00 to 03:59.
+void HeureDuJour(Alea& r, const std::vector<int64_t>& jours, bool hors_changements, int* heure,
+                 int* minute) {
+  const bool changement =
+      hors_changements && std::any_of(jours.begin(), jours.end(), DimancheDeChangement);
+  do {
+    *heure = r.Entre(0, 22);
+  } while (changement && *heure <= 3);
+  *minute = r.Entre(0, 59);
+}
+
 void Corps(Alea& r, std::string* s, int lignes_min, int lignes_max) {
   const Vocabulaire& v = Vocab();
   int lignes = r.Entre(lignes_min, lignes_max);
@@ -207,12 +252,19 @@ void CalendrierEmbarque(Alea& r, const std::string& uid, const std::vector<int64
   *s += "END:VEVENT\r\nEND:VCALENDAR\r\n";
 }
 
-void DocumentRealiste(Alea& r, const std::string& uid, bool recurrent, bool avant, bool ical,
-                      std::string* s) {
+void DocumentRealiste(Alea& r, const ParametresExport& p, const std::string& uid, bool recurrent,
+                      bool avant, bool ical, std::string* s) {
   const Vocabulaire& v = Vocab();
-  std::vector<int64_t> jours = Jours(r, recurrent, avant);
-  int heure = r.Entre(7, 18);
-  int minute = r.Chance(0.5) ? 0 : 30;
+  std::vector<int64_t> jours;
+  int heure, minute;
+  if (p.annee_max != 0) {
+    jours = JoursDansLesAnnees(r, recurrent, p);
+    HeureDuJour(r, jours, p.hors_changements, &heure, &minute);
+  } else {
+    jours = Jours(r, recurrent, avant);
+    heure = r.Entre(7, 18);
+    minute = r.Chance(0.5) ? 0 : 30;
+  }
   *s += "Form: Appointment\r\n";
   *s += "$Alarm: " + std::to_string(r.Entre(0, 1)) + "\r\n";
   *s += "$AlarmOffset: -" + std::to_string(r.Entre(1, 6) * 5) + "\r\n";
@@ -250,11 +302,15 @@ void DocumentRealiste(Alea& r, const std::string& uid, bool recurrent, bool avan
   *s += "\f\r\n";
 }
 
-void DocumentPetit(Alea& r, const std::string& uid, bool recurrent, bool avant, std::string* s) {
-  std::vector<int64_t> jours = Jours(r, recurrent, avant);
+void DocumentPetit(Alea& r, const ParametresExport& p, const std::string& uid, bool recurrent,
+                   bool avant, std::string* s) {
+  std::vector<int64_t> jours =
+      p.annee_max != 0 ? JoursDansLesAnnees(r, recurrent, p) : Jours(r, recurrent, avant);
   jours.resize(std::min<size_t>(jours.size(), 2));
+  int heure = 9, minute = 0;
+  if (p.annee_max != 0) HeureDuJour(r, jours, p.hors_changements, &heure, &minute);
   *s += "Subject: Point rapide\r\n";
-  AjouterListe(s, "STARTDATETIME:", jours, 9, 0);
+  AjouterListe(s, "STARTDATETIME:", jours, heure, minute);
   *s += "ApptUNID: " + uid + "\r\n";
   *s += "$UpdatedBy: CN=A\r\n\r\nTexte.\r\n\f\r\n";
 }
@@ -285,9 +341,9 @@ void GenererExport(const ParametresExport& p, const std::function<void(std::stri
     bool ical = calendriers.Chance(p.part_ical);
     std::string uid = Identifiant(cle);
     if (p.petits) {
-      DocumentPetit(r, uid, recurrent, avant, &s);
+      DocumentPetit(r, p, uid, recurrent, avant, &s);
     } else {
-      DocumentRealiste(r, uid, recurrent, avant, ical, &s);
+      DocumentRealiste(r, p, uid, recurrent, avant, ical, &s);
     }
     if (s.size() >= (1 << 20)) {
       ecrire(s);

@@ -46,6 +46,14 @@ struct ParametresExport {
   // Tiny documents (a subject, a date list, an identifier, a one-line body)
   // instead of realistic ones of about 1 KB.
   bool petits = false;
+  // When `annee_max` is not 0: every date lies in the years `annee_min` to
+  // `annee_max`, at any hour and minute of the day (`avant_2012` then plays
+  // no part).
+  int annee_min = 0;
+  int annee_max = 0;
+  // With those years: no start or end time from 01:00 to 03:59 on the last
+  // Sunday of March or of October, the hours around the summer time changes.
+  bool hors_changements = false;
 };
 
 // Writes the export, in ISO 8859-1 with CR LF line ends, piece by piece to `ecrire`.
