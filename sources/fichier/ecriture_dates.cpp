@@ -1,6 +1,6 @@
 #include "ecriture_dates.h"
 
-#include "fichiers.h"
+#include "source_resultat.h"
 
 namespace vellumcast {
 

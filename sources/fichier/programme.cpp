@@ -20,6 +20,8 @@
 #include "flux.h"
 #include "noms.h"
 #include "options.h"
+#include "repertoire.h"
+#include "source_resultat.h"
 #include "trace.h"
 #include "vellumcast.h"
 #include "zone_machine.h"

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "fichiers.h"
+#include "repertoire.h"
 
 namespace vellumcast {
 

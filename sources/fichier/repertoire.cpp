@@ -1,0 +1,74 @@
+// The working directory: its files opened for writing only when they are
+// regular files, and erased by name.
+#include "repertoire.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace vellumcast {
+
+namespace {
+
+// Why a name opened for writing is refused: what it is, when it can be told.
+std::string PasUnFichier(mode_t mode) {
+  const char* genre = S_ISFIFO(mode)   ? "a FIFO"
+                      : S_ISCHR(mode)  ? "a character device"
+                      : S_ISBLK(mode)  ? "a block device"
+                      : S_ISSOCK(mode) ? "a socket"
+                      : S_ISDIR(mode)  ? "a directory"
+                                       : nullptr;
+  std::string raison = "not a regular file";
+  if (genre != nullptr) raison += std::string(" but ") + genre;
+  return raison;
+}
+
+}  // namespace
+
+Statut OuvrirEnEcriture(const std::string& nom, int drapeaux, int* fd) {
+  int f = ::open(nom.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | drapeaux, 0644);
+  struct stat st {};
+  if (f < 0) {
+    int erreur = errno;
+    // A FIFO no one reads, or a socket: what it is, for the reason.
+    if (erreur == ENXIO) {
+      ::stat(nom.c_str(), &st);
+      return Statut::FichierCode(kAccesRefuse, nom).Raison(PasUnFichier(st.st_mode));
+    }
+    // A link planted under a fixed name is refused like any denied access.
+    if (erreur == ELOOP && (drapeaux & O_NOFOLLOW) != 0) {
+      return Statut::FichierCode(kAccesRefuse, nom).Raison("a symbolic link stands there");
+    }
+    return Statut::Fichier(Operation::kOuverture, erreur, nom);
+  }
+  if (::fstat(f, &st) != 0) {
+    int erreur = errno;
+    ::close(f);
+    return Statut::Fichier(Operation::kOuverture, erreur, nom);
+  }
+  if (!S_ISREG(st.st_mode)) {
+    ::close(f);
+    return Statut::FichierCode(kAccesRefuse, nom).Raison(PasUnFichier(st.st_mode));
+  }
+  // A regular file never blocks; the flag only kept the open from waiting.
+  ::fcntl(f, F_SETFL, ::fcntl(f, F_GETFL) & ~O_NONBLOCK);
+  *fd = f;
+  return Statut();
+}
+
+Statut RepertoireCourant::CreerSansLien(const std::string& nom, Erreurs* erreurs,
+                                        std::unique_ptr<Ecrivain>* ecrivain) {
+  int fd = -1;
+  Statut statut = OuvrirEnEcriture(nom, O_CREAT | O_TRUNC | O_NOFOLLOW, &fd);
+  if (statut.ok()) *ecrivain = std::make_unique<Ecrivain>(erreurs, nom, fd, true);
+  return statut;
+}
+
+Statut RepertoireCourant::Effacer(const std::string& nom) {
+  if (::unlink(nom.c_str()) == 0 || errno == ENOENT) return Statut();
+  return Statut::Fichier(Operation::kOuverture, errno, nom);
+}
+
+}  // namespace vellumcast

@@ -1,0 +1,40 @@
+// The directory a run works in: where it creates, empties and erases its
+// files.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "flux.h"
+#include "statut.h"
+
+namespace vellumcast {
+
+// The directory where the run creates and erases its fixed names.
+class Repertoire {
+ public:
+  virtual ~Repertoire() = default;
+  // Creates `nom` empty for writing without following a link planted under it.
+  virtual Statut CreerSansLien(const std::string& nom, Erreurs* erreurs,
+                               std::unique_ptr<Ecrivain>* ecrivain) = 0;
+  // Erases `nom` (a link itself, never its target); nothing to do when absent.
+  virtual Statut Effacer(const std::string& nom) = 0;
+};
+
+// The working directory of the process.
+class RepertoireCourant : public Repertoire {
+ public:
+  Statut CreerSansLien(const std::string& nom, Erreurs* erreurs,
+                       std::unique_ptr<Ecrivain>* ecrivain) override;
+  Statut Effacer(const std::string& nom) override;
+};
+
+// Opens `nom` for writing, with `drapeaux` (O_CREAT, O_TRUNC, O_NOFOLLOW)
+// beside O_WRONLY, without waiting on a FIFO or a device, and keeps it only
+// when it is a regular file: a FIFO (whether anyone reads it or not), a
+// device, a socket or a directory there is refused as access denied, with
+// nothing written through it; so is a link refused by O_NOFOLLOW. `*fd`
+// receives the descriptor, in blocking mode, when the status is ok.
+Statut OuvrirEnEcriture(const std::string& nom, int drapeaux, int* fd);
+
+}  // namespace vellumcast
