@@ -84,8 +84,8 @@ std::string VerifierValeurDate(std::string_view ligne, std::string_view dtstamp,
   const std::string_view nom = debut ? "DTSTART" : "DTEND";
   const std::string cite = std::string(ligne.substr(0, 80));
   const bool jour = parametres.substr(nom.size()) == ";VALUE=DATE";
-  const bool locale = parametres.substr(nom.size()).starts_with(";TZID=") &&
-                      parametres.size() > nom.size() + 6;
+  const bool locale =
+      parametres.substr(nom.size()).starts_with(";TZID=") && parametres.size() > nom.size() + 6;
   const bool utc = parametres == nom;
   if (!jour && !locale && !utc) return "a date line of no known form: " + cite;
   if (!Calendrier(valeur, !jour, utc)) return "a date line without a calendar value: " + cite;
@@ -229,8 +229,11 @@ Bilan VerifierConversion(std::string_view entree, const Options& options) {
     return echec("too many reads: " + std::to_string(bilan.lectures) + " for " +
                  std::to_string(entree.size()) + " bytes");
   }
-  // Standard output is redirected here: it carries the trace lines unchanged.
-  if (t.log != t.console) return echec("the trace log and the console differ");
+  // Standard output is redirected here: it carries the trace lines unchanged,
+  // then the line that ends a complete run.
+  if (t.log + "Fichier source termine\r\n" != t.console) {
+    return echec("the console is not the trace log and the closing line");
+  }
   if (t.brouillons) return echec("a scratch name was left behind");
   if (t.ical && !t.ical->empty() && !t.ical->ends_with("\r\n")) {
     return echec("~ical.tmp ends inside a line");

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,6 +19,7 @@
 #include "flux.h"
 #include "noms.h"
 #include "options.h"
+#include "passage.h"
 #include "repertoire.h"
 #include "source_resultat.h"
 #include "trace.h"
@@ -48,9 +48,7 @@ void OuvrirDescripteursStandard() {
 struct Fichiers {
   Console* console = nullptr;
   Ecrivain* erreur = nullptr;  // standard error, when it is not standard output's file
-  Ecrivain* journal = nullptr;
-  Ecrivain* resultat = nullptr;
-  Conversion* conversion = nullptr;
+  Passage* passage = nullptr;
   // When the run works beside the input without -o: the result's name, and
   // the line that points to -o when a file cannot be created there.
   std::string nom_resultat;
@@ -88,13 +86,11 @@ std::string ConseilSortie(const std::string& donne, const std::string& nom_resul
          Affichable(commande) + "\n";
 }
 
-// The run-time error stop: flushes the result file and the trace log, writes
-// the captured event, then "Runtime error N" (and the file's name) on
-// standard output, and ends with status N.
+// The run-time error stop: what the run wrote stays (the result, the trace
+// log, the captured event), then "Runtime error N" (and the file's name) on
+// standard output, and the process ends with status N.
 [[noreturn]] void ArretErreur(const Statut& statut, const Fichiers& f) {
-  if (f.resultat != nullptr) f.resultat->Vider();
-  if (f.journal != nullptr) f.journal->Vider();
-  if (f.conversion != nullptr) f.conversion->EcrireCapture();
+  if (f.passage != nullptr) f.passage->Interrompre();
   f.console->Vider();
   f.console->Erreur(statut.Message());
   f.console->Terminer();
@@ -124,39 +120,6 @@ int RepertoireDeSortie(const std::string& sortie, Statut* statut) {
   int fd = ::open(dossier.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) *statut = Statut::Fichier(Operation::kOuverture, errno, dossier);
   return fd;
-}
-
-// Creates (or empties) `nom` for writing.
-Statut Creer(const std::string& nom, Erreurs* erreurs, std::unique_ptr<Ecrivain>* ecrivain) {
-  int fd = -1;
-  Statut statut = OuvrirEnEcriture(nom, O_CREAT | O_TRUNC, &fd);
-  if (statut.ok()) *ecrivain = std::make_unique<Ecrivain>(erreurs, nom, fd, true);
-  return statut;
-}
-
-// Creates the trace log, or opens it without emptying it, and empties it only
-// once this run holds it alone: a run that finds another run holding it stops
-// before it has written or erased anything. The lock lasts until the process
-// ends, on a descriptor of its own that outlives the log's close at the stop,
-// so that no other run starts before the result is complete.
-Statut CreerJournal(Erreurs* erreurs, std::unique_ptr<Ecrivain>* journal) {
-  int fd = -1;
-  Statut statut = OuvrirEnEcriture(kNomJournal, O_CREAT, &fd);
-  if (!statut.ok()) return statut;
-  // A file system that cannot lock at all leaves the run unguarded, not stopped.
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
-    ::close(fd);
-    return Statut::FichierCode(kAccesRefuse, kNomJournal).Raison("in use by another run");
-  }
-  // Never closed: this copy holds the lock until the process ends.
-  ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
-  if (::ftruncate(fd, 0) != 0) {
-    statut = Statut::Fichier(Operation::kOuverture, errno, kNomJournal);
-    ::close(fd);
-    return statut;
-  }
-  *journal = std::make_unique<Ecrivain>(erreurs, kNomJournal, fd, true);
-  return Statut();
 }
 
 // The usage error `erreur` on standard error; the argument it quotes is
@@ -229,48 +192,23 @@ int Convertir(const LigneDeCommande& ligne, const Entree& entree, Lecteur* lecte
   if (std::string raison = RaisonContreResultat(nom_resultat); !raison.empty()) {
     ArretErreur(Statut::FichierCode(kAccesRefuse, nom_resultat).Raison(raison), *f);
   }
-  Trace trace(erreurs, console);
-  trace.TRACE = true;
-  std::unique_ptr<Ecrivain> journal;
-  Statut statut = CreerJournal(erreurs, &journal);
-  if (!statut.ok()) ArretErreur(statut, *f);
-  f->journal = journal.get();
-  trace.LOGFILE = journal.get();
-  std::unique_ptr<Ecrivain> resultat;
-  statut = Creer(nom_resultat, erreurs, &resultat);
-  if (!statut.ok()) ArretErreur(statut, *f);
-  f->resultat = resultat.get();
-
-  Source source(lecteur);
-  Resultat result(resultat.get(), erreurs);
   RepertoireCourant repertoire;
-  Conversion conversion(&source, &result, &trace, &repertoire, erreurs, ligne.options);
-  f->conversion = &conversion;
-  conversion.Prologue();
-  conversion.Documents();
-  conversion.EcrireCapture();
-  conversion.EffacerBrouillons();
+  const std::string nom_entree = entree.fichier ? entree.FIC1NAME : kNomEntreeStandard;
+  Passage passage(lecteur, nom_entree, entree.empreinte, &repertoire, console, erreurs,
+                  ligne.options);
+  Statut statut = passage.Ouvrir(nom_resultat);
+  if (!statut.ok()) ArretErreur(statut, *f);
+  f->passage = &passage;
+  passage.Convertir();
   if (erreurs->echec()) ArretErreur(erreurs->statut(), *f);
-
-  journal->Fermer();
-  if (erreurs->echec()) ArretErreur(erreurs->statut(), *f);
-  const bool changee = Changee(entree.empreinte, *lecteur);
-  if (entree.fichier && !entree.fichier->Fermer()) {
-    ArretErreur(Statut::Fichier(Operation::kLecture, errno, entree.FIC1NAME), *f);
-  }
-  conversion.FinCalendrier();
-  resultat->Fermer();
-  if (erreurs->echec()) ArretErreur(erreurs->statut(), *f);
-  console->Ecrire("Fichier source termine\r\n");
-  console->Vider();
-  if (erreurs->echec()) ArretErreur(erreurs->statut(), *f);
+  f->passage = nullptr;
   // What the run left out, where the user sees it even when the trace is
   // redirected; a summary that cannot be written changes nothing done.
   if (!ligne.silencieux) {
-    EcrireSeul(2, conversion.bilan().Texte(Affichable(ligne.sortie.value_or(nom_resultat)),
-                                           ligne.options, NoteMachine(ligne, conversion.bilan())));
+    EcrireSeul(2, passage.bilan().Texte(Affichable(ligne.sortie.value_or(nom_resultat)),
+                                        ligne.options, NoteMachine(ligne, passage.bilan())));
   }
-  return Fin(changee, entree);
+  return Fin(passage.changee(), entree);
 }
 
 }  // namespace

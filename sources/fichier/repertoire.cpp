@@ -1,12 +1,16 @@
 // The working directory: its files opened for writing only when they are
-// regular files, and erased by name.
+// regular files, erased by name, and the trace log locked by one run at a
+// time.
 #include "repertoire.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+
+#include "noms.h"
 
 namespace vellumcast {
 
@@ -56,6 +60,34 @@ Statut OuvrirEnEcriture(const std::string& nom, int drapeaux, int* fd) {
   ::fcntl(f, F_SETFL, ::fcntl(f, F_GETFL) & ~O_NONBLOCK);
   *fd = f;
   return Statut();
+}
+
+Statut RepertoireCourant::OuvrirJournal(Erreurs* erreurs, std::unique_ptr<Ecrivain>* ecrivain) {
+  int fd = -1;
+  Statut statut = OuvrirEnEcriture(kNomJournal, O_CREAT, &fd);
+  if (!statut.ok()) return statut;
+  // A file system that cannot lock at all leaves the run unguarded, not stopped.
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+    ::close(fd);
+    return Statut::FichierCode(kAccesRefuse, kNomJournal).Raison("in use by another run");
+  }
+  // Never closed: this copy holds the lock until the process ends.
+  ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+  if (::ftruncate(fd, 0) != 0) {
+    statut = Statut::Fichier(Operation::kOuverture, errno, kNomJournal);
+    ::close(fd);
+    return statut;
+  }
+  *ecrivain = std::make_unique<Ecrivain>(erreurs, kNomJournal, fd, true);
+  return Statut();
+}
+
+Statut RepertoireCourant::CreerResultat(const std::string& nom, Erreurs* erreurs,
+                                        std::unique_ptr<Ecrivain>* ecrivain) {
+  int fd = -1;
+  Statut statut = OuvrirEnEcriture(nom, O_CREAT | O_TRUNC, &fd);
+  if (statut.ok()) *ecrivain = std::make_unique<Ecrivain>(erreurs, nom, fd, true);
+  return statut;
 }
 
 Statut RepertoireCourant::CreerSansLien(const std::string& nom, Erreurs* erreurs,

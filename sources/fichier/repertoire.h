@@ -1,5 +1,5 @@
 // The directory a run works in: where it creates, empties and erases its
-// files.
+// files, and the trace log that one run at a time holds.
 #pragma once
 
 #include <memory>
@@ -10,10 +10,16 @@
 
 namespace vellumcast {
 
-// The directory where the run creates and erases its fixed names.
+// The directory where the run creates and erases its files.
 class Repertoire {
  public:
   virtual ~Repertoire() = default;
+  // Opens the trace log for this run alone, emptied.
+  virtual Statut OuvrirJournal(Erreurs* erreurs, std::unique_ptr<Ecrivain>* ecrivain) = 0;
+  // Creates `nom`, or empties it, for writing the result; a link there is
+  // followed, so that the result may be written through one.
+  virtual Statut CreerResultat(const std::string& nom, Erreurs* erreurs,
+                               std::unique_ptr<Ecrivain>* ecrivain) = 0;
   // Creates `nom` empty for writing without following a link planted under it.
   virtual Statut CreerSansLien(const std::string& nom, Erreurs* erreurs,
                                std::unique_ptr<Ecrivain>* ecrivain) = 0;
@@ -24,6 +30,12 @@ class Repertoire {
 // The working directory of the process.
 class RepertoireCourant : public Repertoire {
  public:
+  // Takes the log's lock for as long as the process lives and only then
+  // empties the log: a run that finds another run holding it stops before
+  // it has written or erased anything.
+  Statut OuvrirJournal(Erreurs* erreurs, std::unique_ptr<Ecrivain>* ecrivain) override;
+  Statut CreerResultat(const std::string& nom, Erreurs* erreurs,
+                       std::unique_ptr<Ecrivain>* ecrivain) override;
   Statut CreerSansLien(const std::string& nom, Erreurs* erreurs,
                        std::unique_ptr<Ecrivain>* ecrivain) override;
   Statut Effacer(const std::string& nom) override;

@@ -121,6 +121,8 @@ class Source {
 class Resultat {
  public:
   Resultat(Ecrivain* ecrivain, Erreurs* erreurs) : ecrivain_(ecrivain), erreurs_(erreurs) {}
+  // The file written from now on: the result, once the run has created it.
+  void Vers(Ecrivain* ecrivain) { ecrivain_ = ecrivain; }
   void PUT(std::string_view ch) {
     if (!erreurs_->echec()) ecrivain_->Ecrire(ch);
   }

@@ -87,16 +87,14 @@ class RapportLecture : public Rapporteur {
   const Source* source_;
 };
 
-// One run of the conversion over one input. Holds the whole conversion state,
-// so that many runs can share a process.
+// The conversion of one input, step by step (Passage runs the steps in their
+// order). Holds the whole conversion state, so that many runs can share a
+// process.
 class Conversion {
  public:
   Conversion(Source* source, Resultat* result, Trace* trace, Repertoire* repertoire,
              Erreurs* erreurs, Options options = {});
 
-  // The whole result: Prologue, Documents, EcrireCapture, EffacerBrouillons
-  // and FinCalendrier.
-  void Convertir();
   // The 49-line calendar prologue.
   void Prologue();
   // Every document, from the first to the end of the input.
