@@ -29,6 +29,8 @@ constexpr std::string_view kAide =
     "  --timezone ZONE    the time zone the export's times were kept in, a name of\n"
     "                     the tz database such as America/New_York (the default:\n"
     "                     the zone France, that is Europe/Paris)\n"
+    "  --no-wait          stop with error 5 when another run works in the\n"
+    "                     directory, instead of waiting for it to end\n"
     "  -q, --quiet        no summary of the run on standard error\n"
     "  -h, --help         show this help and exit\n"
     "  -V, --version      show the version and exit\n"
@@ -116,6 +118,11 @@ std::string Silence(std::string_view, LigneDeCommande* ligne) {
   return {};
 }
 
+std::string SansAttente(std::string_view, LigneDeCommande* ligne) {
+  ligne->attendre = false;
+  return {};
+}
+
 constexpr Option kOptions[] = {
     {"--help", 'h', "", Aide},
     {"--version", 'V', "", Version},
@@ -125,6 +132,7 @@ constexpr Option kOptions[] = {
     {"--charset", 0, "a character set", LireJeuDeCaracteres},
     {"--date-order", 0, "dmy, mdy or ymd", LireOrdre},
     {"--timezone", 0, "a time zone", LireFuseau},
+    {"--no-wait", 0, "", SansAttente},
 };
 
 // The option `arg` names, and its value when it follows "=" (or the letter

@@ -20,6 +20,7 @@ struct LigneDeCommande {
   bool silencieux = false;             // no summary on standard error
   Options options;                     // what the conversion is told
   bool fuseau_donne = false;           // --timezone was given
+  bool attendre = true;                // wait while another run works in the directory
   std::optional<std::string> nom;      // the input file's name; none: ask on the console
   std::vector<std::string> superflus;  // the names after the first, left alone
   std::optional<std::string> sortie;   // where the result goes; none: beside the input

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -173,6 +174,15 @@ std::string NoteMachine(const LigneDeCommande& ligne, const BilanConversion& bil
   return NoteZoneMachine(ligne.options, NomDeZoneMachine(machine));
 }
 
+// Says once on standard error that the run waits for another in its
+// directory, named as it is now the working directory.
+void DireAttente() {
+  std::error_code ec;
+  std::string dossier = std::filesystem::current_path(ec).string();
+  if (ec) dossier = ".";
+  EcrireSeul(2, "vellumcast: waiting for another run in " + Affichable(dossier) + "\n");
+}
+
 // The run once its input is open, in the directory it works in: the log and
 // the result created, the conversion, and the stop.
 int Convertir(const LigneDeCommande& ligne, const Entree& entree, Lecteur* lecteur,
@@ -192,7 +202,10 @@ int Convertir(const LigneDeCommande& ligne, const Entree& entree, Lecteur* lecte
   if (std::string raison = RaisonContreResultat(nom_resultat); !raison.empty()) {
     ArretErreur(Statut::FichierCode(kAccesRefuse, nom_resultat).Raison(raison), *f);
   }
-  RepertoireCourant repertoire;
+  PriseDuJournal prise;
+  prise.attendre = ligne.attendre;
+  prise.attente = DireAttente;
+  RepertoireCourant repertoire(std::move(prise));
   const std::string nom_entree = entree.fichier ? entree.FIC1NAME : kNomEntreeStandard;
   Passage passage(lecteur, nom_entree, entree.empreinte, &repertoire, console, erreurs,
                   ligne.options);

@@ -62,12 +62,29 @@ Statut OuvrirEnEcriture(const std::string& nom, int drapeaux, int* fd) {
   return Statut();
 }
 
+namespace {
+
+// Takes the lock on `fd` for this run alone, waiting for the run that holds
+// it when `prise` says so, and saying so once. False when another run holds
+// it and this one does not wait. A file system that cannot lock at all
+// leaves the run unguarded, not stopped.
+bool Verrouiller(int fd, const PriseDuJournal& prise) {
+  if (::flock(fd, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK) return true;
+  if (!prise.attendre) return false;
+  if (prise.attente) prise.attente();
+  // A signal that stops the run and lets it go on interrupts the wait.
+  while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+  }
+  return true;
+}
+
+}  // namespace
+
 Statut RepertoireCourant::OuvrirJournal(Erreurs* erreurs, std::unique_ptr<Ecrivain>* ecrivain) {
   int fd = -1;
   Statut statut = OuvrirEnEcriture(kNomJournal, O_CREAT, &fd);
   if (!statut.ok()) return statut;
-  // A file system that cannot lock at all leaves the run unguarded, not stopped.
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+  if (!Verrouiller(fd, prise_)) {
     ::close(fd);
     return Statut::FichierCode(kAccesRefuse, kNomJournal).Raison("in use by another run");
   }

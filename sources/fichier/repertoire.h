@@ -2,6 +2,7 @@
 // files, and the trace log that one run at a time holds.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -27,18 +28,33 @@ class Repertoire {
   virtual Statut Effacer(const std::string& nom) = 0;
 };
 
+// How a run takes the trace log of its directory.
+struct PriseDuJournal {
+  // Whether to wait while another run holds the log; else error 5 at once.
+  bool attendre = true;
+  // Called once, when the run starts waiting; may be empty.
+  std::function<void()> attente;
+};
+
 // The working directory of the process.
 class RepertoireCourant : public Repertoire {
  public:
-  // Takes the log's lock for as long as the process lives and only then
-  // empties the log: a run that finds another run holding it stops before
-  // it has written or erased anything.
+  RepertoireCourant() = default;
+  explicit RepertoireCourant(PriseDuJournal prise) : prise_(std::move(prise)) {}
+
+  // Takes the log's lock for as long as the process lives, waiting for the
+  // run that holds it unless told not to; empties the log only then, so
+  // that a run that does not wait stops before it has written or erased
+  // anything.
   Statut OuvrirJournal(Erreurs* erreurs, std::unique_ptr<Ecrivain>* ecrivain) override;
   Statut CreerResultat(const std::string& nom, Erreurs* erreurs,
                        std::unique_ptr<Ecrivain>* ecrivain) override;
   Statut CreerSansLien(const std::string& nom, Erreurs* erreurs,
                        std::unique_ptr<Ecrivain>* ecrivain) override;
   Statut Effacer(const std::string& nom) override;
+
+ private:
+  PriseDuJournal prise_;
 };
 
 // Opens `nom` for writing, with `drapeaux` (O_CREAT, O_TRUNC, O_NOFOLLOW)
