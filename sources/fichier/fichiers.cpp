@@ -103,6 +103,30 @@ constexpr std::string_view kFinConsole = "\r\nNo input file given\r\n";
 
 }  // namespace
 
+int OuvrirExport(const std::string& nom, Erreurs* erreurs, Entree* entree) {
+  entree->donne = nom;
+  entree->FIC1NAME = Developper(nom);
+  entree->fichier.reset();
+  entree->PATH.clear();
+  if (entree->FIC1NAME.empty()) {
+    // An empty name reads the documents from standard input.
+    entree->donne.clear();
+    entree->empreinte = Relever(STDIN_FILENO, false);
+    return 0;
+  }
+  int fd = OuvrirEntree(entree->FIC1NAME);
+  if (fd < 0) return errno;
+  entree->fichier = std::make_unique<Lecteur>(erreurs, entree->FIC1NAME, fd, true);
+  entree->empreinte = Relever(fd, true);
+  // A pipe, a FIFO or a device has no directory of its own to work in (a
+  // process substitution names /dev/fd/): the run stays where it started.
+  size_t barre = entree->FIC1NAME.rfind('/');
+  if (barre != std::string::npos && entree->empreinte.reguliere) {
+    entree->PATH = entree->FIC1NAME.substr(0, barre + 1);
+  }
+  return 0;
+}
+
 Choix GETINPUTFILE(const std::string* argument, Console* console, Erreurs* erreurs, Entree* entree,
                    Statut* statut) {
   for (;;) {
@@ -116,20 +140,8 @@ Choix GETINPUTFILE(const std::string* argument, Console* console, Erreurs* erreu
     } else {
       nom = *argument;
     }
-    const std::string donne = nom;
-    nom = Developper(nom);
-    if (nom.empty()) {
-      // An empty name reads the documents from standard input.
-      entree->FIC1NAME.clear();
-      entree->donne.clear();
-      entree->PATH.clear();
-      entree->fichier.reset();
-      entree->empreinte = Relever(STDIN_FILENO, false);
-      return Choix::kOuvert;
-    }
-    int fd = OuvrirEntree(nom);
-    if (fd < 0) {
-      console->Avertir("cannot open " + nom + ": " + std::strerror(errno));
+    if (int erreur = OuvrirExport(nom, erreurs, entree); erreur != 0) {
+      console->Avertir("cannot open " + entree->FIC1NAME + ": " + std::strerror(erreur));
       console->Ecrire("Input file not found. Abort ? [Y/N] : ");
       char touche = 0;
       if (!console->LireTouche(&touche)) {
@@ -140,16 +152,6 @@ Choix GETINPUTFILE(const std::string* argument, Console* console, Erreurs* erreu
       if (touche == 'Y' || touche == 'y') return Choix::kAbandon;
       continue;
     }
-    entree->FIC1NAME = nom;
-    entree->donne = donne;
-    entree->fichier = std::make_unique<Lecteur>(erreurs, nom, fd, true);
-    entree->empreinte = Relever(fd, true);
-    // A pipe, a FIFO or a device has no directory of its own to work in (a
-    // process substitution names /dev/fd/): the run stays where it started.
-    size_t barre = nom.rfind('/');
-    entree->PATH = barre == std::string::npos || !entree->empreinte.reguliere
-                       ? std::string()
-                       : nom.substr(0, barre + 1);
     if (!entree->PATH.empty() && ::chdir(entree->PATH.c_str()) != 0) {
       *statut = Statut::Fichier(Operation::kOuverture, errno, entree->PATH);
       return Choix::kErreur;

@@ -56,6 +56,12 @@ struct Entree {
   Empreinte empreinte;               // taken as the input was opened
 };
 
+// Opens the export the user named `nom` into `*entree`, without changing
+// directory: its name's absolute form, its reader, its fingerprint and its
+// PATH; standard input for an empty name. 0, or the system's error number
+// when it cannot be opened (`entree->FIC1NAME` then holds the name tried).
+int OuvrirExport(const std::string& nom, Erreurs* erreurs, Entree* entree);
+
 // Asks for the input file until one opens or the user gives up: takes `argument`
 // when given (null when the program got none), else asks on the console.
 // Standard input serves as the input for an empty name.

@@ -8,7 +8,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <string>
 
 #include "noms.h"
 
@@ -64,6 +66,52 @@ Statut OuvrirEnEcriture(const std::string& nom, int drapeaux, int* fd) {
 
 namespace {
 
+constexpr off_t kFinRelevee = off_t{1} << 16;
+
+// A hash (FNV-1a, 64 bits) of the last bytes, up to kFinRelevee, of the file
+// of `taille` bytes that `fd` writes, read through a descriptor of its own;
+// 0 when they cannot be read.
+uint64_t EmpreinteDeFin(int fd, off_t taille) {
+  const std::string chemin = "/proc/self/fd/" + std::to_string(fd);
+  const int lecture = ::open(chemin.c_str(), O_RDONLY | O_CLOEXEC);
+  if (lecture < 0) return 0;
+  const off_t n = std::min(taille, kFinRelevee);
+  std::string octets(static_cast<size_t>(n), '\0');
+  const ssize_t lu = ::pread(lecture, octets.data(), octets.size(), taille - n);
+  ::close(lecture);
+  if (lu != n) return 0;
+  uint64_t h = 0xcbf29ce484222325ull;
+  for (char c : octets) {
+    h ^= static_cast<unsigned char>(c);
+    h *= 0x100000001b3ull;
+  }
+  return h;
+}
+
+}  // namespace
+
+bool ReleverJournal(int fd, EtatJournal* etat) {
+  struct stat st;
+  if (::fstat(fd, &st) != 0) return false;
+  etat->appareil = st.st_dev;
+  etat->inode = st.st_ino;
+  etat->taille = st.st_size;
+  etat->modification = st.st_mtim;
+  etat->changement = st.st_ctim;
+  etat->fin = EmpreinteDeFin(fd, st.st_size);
+  return true;
+}
+
+bool MemeEtat(const EtatJournal& a, const EtatJournal& b) {
+  auto meme = [](const std::timespec& x, const std::timespec& y) {
+    return x.tv_sec == y.tv_sec && x.tv_nsec == y.tv_nsec;
+  };
+  return a.appareil == b.appareil && a.inode == b.inode && a.taille == b.taille &&
+         meme(a.modification, b.modification) && meme(a.changement, b.changement) && a.fin == b.fin;
+}
+
+namespace {
+
 // Takes the lock on `fd` for this run alone, waiting for the run that holds
 // it when `prise` says so, and saying so once. False when another run holds
 // it and this one does not wait. A file system that cannot lock at all
@@ -89,8 +137,14 @@ Statut RepertoireCourant::OuvrirJournal(Erreurs* erreurs, std::unique_ptr<Ecriva
     return Statut::FichierCode(kAccesRefuse, kNomJournal).Raison("in use by another run");
   }
   // Never closed: this copy holds the lock until the process ends.
-  ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
-  if (::ftruncate(fd, 0) != 0) {
+  verrou_ = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+  // The log an earlier export of the command left, untouched since, goes on;
+  // any other is emptied, as a run of its own would.
+  EtatJournal etat;
+  const bool laisse = ReleverJournal(fd, &etat) &&
+                      std::any_of(prise_.laisses.begin(), prise_.laisses.end(),
+                                  [&](const EtatJournal& e) { return MemeEtat(e, etat); });
+  if (laisse ? ::lseek(fd, 0, SEEK_END) < 0 : ::ftruncate(fd, 0) != 0) {
     statut = Statut::Fichier(Operation::kOuverture, errno, kNomJournal);
     ::close(fd);
     return statut;
