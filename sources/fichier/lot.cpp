@@ -29,79 +29,112 @@ struct Destination {
   std::string source;
 };
 
-// What the command has done so far.
-struct Lot {
-  std::vector<Destination> resultats;  // of the exports whose run has started
-  std::vector<EtatJournal> laisses;    // the logs those runs left
-  size_t converties = 0;
-  std::vector<std::string> echecs;
-  int statut = kSortieOk;
+// A command of several exports, as it goes: what it works with, the
+// results and logs of the exports converted so far, and their count.
+class Lot {
+ public:
+  Lot(const Commande& commande, int repertoire_sortie, Lecteur* entree_std, Console* console,
+      Erreurs* erreurs, const Fichiers& f)
+      : commande_(commande),
+        repertoire_sortie_(repertoire_sortie),
+        entree_std_(entree_std),
+        console_(console),
+        erreurs_(erreurs),
+        fichiers_(f) {}
+
+  // One export of the command: opened, checked, converted, and counted.
+  void Exporter(const std::string& nom) { Compter(nom, StatutDe(nom)); }
+  // The command's status: that of the first export that failed, else 0.
+  int statut() const { return statut_; }
+  std::string Fin() const { return LigneDeFin(converties_, echecs_, commande_.ligne->silencieux); }
+
+ private:
+  // The export's status: its run's, or its open's when it cannot be opened.
+  int StatutDe(const std::string& nom);
+  // Where the export `entree` has its result written; false when its
+  // directory cannot be told, which leaves its run to report it.
+  bool Situer(const Entree& entree, Destination* d) const;
+  // Runs the export `entree` in a child process and waits for it; returns
+  // its status, and keeps how it left its log.
+  int Convertir(Entree* entree);
+  // The child's side: works where the export's run works, then runs it as a
+  // single export would run, and tells the parent through `temoin` how it
+  // left the log.
+  [[noreturn]] void Enfant(const Entree& entree, int temoin);
 
   void Compter(const std::string& nom, int code) {
     if (code == kSortieOk) {
-      ++converties;
+      ++converties_;
       return;
     }
-    echecs.push_back(nom);
-    if (statut == kSortieOk) statut = code;
+    echecs_.push_back(nom);
+    if (statut_ == kSortieOk) statut_ = code;
   }
   // Keeps `etat` as the log of its directory, in place of the one before.
   void Laisser(const EtatJournal& etat) {
-    std::erase_if(laisses, [&](const EtatJournal& e) {
+    std::erase_if(commande_.laisses, [&](const EtatJournal& e) {
       return e.appareil == etat.appareil && e.inode == etat.inode;
     });
-    laisses.push_back(etat);
+    commande_.laisses.push_back(etat);
   }
+
+  Commande commande_;  // its logs left are those of the exports converted so far
+  int repertoire_sortie_;
+  Lecteur* entree_std_;
+  Console* console_;
+  Erreurs* erreurs_;
+  Fichiers fichiers_;
+  std::vector<Destination> resultats_;  // of the exports whose run has started
+  size_t converties_ = 0;
+  std::vector<std::string> echecs_;
+  int statut_ = kSortieOk;
 };
 
-// Where the export `entree` has its result written; false when its
-// directory cannot be told, which leaves the run to report it.
-bool Situer(const Commande& commande, int repertoire_sortie, const Entree& entree, Destination* d) {
+int Lot::StatutDe(const std::string& nom) {
+  Entree entree;
+  if (int erreur = OuvrirExport(nom, erreurs_, &entree); erreur != 0) {
+    EcrireSeul(2,
+               "vellumcast: cannot open " + Affichable(nom) + ": " + std::strerror(erreur) + "\n");
+    return CodeErreur(Operation::kOuverture, erreur);
+  }
+  Destination d;
+  if (Situer(entree, &d)) {
+    auto meme = std::find_if(resultats_.begin(), resultats_.end(), [&](const Destination& r) {
+      return r.appareil == d.appareil && r.inode == d.inode && r.nom == d.nom;
+    });
+    if (meme != resultats_.end()) {
+      EcrireSeul(2, "vellumcast: " + Affichable(nom) + ": its result would overwrite that of " +
+                        Affichable(meme->source) + "\n");
+      return kAccesRefuse;
+    }
+    resultats_.push_back(d);
+  }
+  return Convertir(&entree);
+}
+
+bool Lot::Situer(const Entree& entree, Destination* d) const {
   struct stat st;
-  const bool ok = repertoire_sortie >= 0 ? ::fstat(repertoire_sortie, &st) == 0
-                  : entree.PATH.empty()  ? ::stat(".", &st) == 0
-                                         : ::stat(entree.PATH.c_str(), &st) == 0;
+  const bool ok = repertoire_sortie_ >= 0 ? ::fstat(repertoire_sortie_, &st) == 0
+                  : entree.PATH.empty()   ? ::stat(".", &st) == 0
+                                          : ::stat(entree.PATH.c_str(), &st) == 0;
   if (!ok) return false;
   d->appareil = st.st_dev;
   d->inode = st.st_ino;
-  d->nom = commande.vers_dossier || !commande.ligne->sortie ? NomResultat(entree.FIC1NAME)
-                                                            : NomDeBase(*commande.ligne->sortie);
+  // With several names, -o names a directory.
+  d->nom = NomResultat(entree.FIC1NAME);
   d->source = entree.donne;
   return true;
 }
 
-// The child's side: works where the export's run works, then runs it as a
-// single export would run. Never returns.
-[[noreturn]] void Enfant(const Commande& commande, int repertoire_sortie, const Entree& entree,
-                         Lecteur* lecteur, Console* console, Erreurs* erreurs, Fichiers f) {
-  console->Partager();
-  f.export_montre = Affichable(entree.donne) + ": ";
-  if (repertoire_sortie >= 0 ? ::fchdir(repertoire_sortie) != 0
-                             : !entree.PATH.empty() && ::chdir(entree.PATH.c_str()) != 0) {
-    const std::string dossier = repertoire_sortie >= 0 ? *commande.ligne->sortie : entree.PATH;
-    ArretErreur(Statut::Fichier(Operation::kOuverture, errno, dossier), f);
-  }
-  const int code = ConvertirExport(commande, entree, lecteur, console, erreurs, &f);
-  Temoigner(f);
-  std::exit(code);
-}
-
-// Runs the export `entree` in a child process and waits for it; returns its
-// status, and keeps how it left its log.
-int Convertir(Commande commande, int repertoire_sortie, Entree* entree, Lecteur* entree_std,
-              Console* console, Erreurs* erreurs, const Fichiers& f, Lot* lot) {
+int Lot::Convertir(Entree* entree) {
   int tube[2];
   if (::pipe2(tube, O_CLOEXEC) != 0) tube[0] = tube[1] = -1;
   // Nothing waiting in a buffer is written twice.
-  console->Vider();
+  console_->Vider();
   const pid_t pid = ::fork();
   if (pid == 0) {
     if (tube[0] >= 0) ::close(tube[0]);
-    Fichiers enfant = f;
-    enfant.temoin = tube[1];
-    commande.laisses = lot->laisses;
-    Lecteur* lecteur = entree->fichier ? entree->fichier.get() : entree_std;
-    Enfant(commande, repertoire_sortie, *entree, lecteur, console, erreurs, enfant);
+    Enfant(*entree, tube[1]);
   }
   if (tube[1] >= 0) ::close(tube[1]);
   // The child has its own copy of the input; this one is closed.
@@ -118,48 +151,37 @@ int Convertir(Commande commande, int repertoire_sortie, Entree* entree, Lecteur*
     code = WIFEXITED(etat) ? WEXITSTATUS(etat) : 128 + WTERMSIG(etat);
     EtatJournal laisse;
     if (tube[0] >= 0 && ::read(tube[0], &laisse, sizeof laisse) == sizeof laisse) {
-      lot->Laisser(laisse);
+      Laisser(laisse);
     }
   }
   if (tube[0] >= 0) ::close(tube[0]);
   return code;
 }
 
-// One export of the command: opened, checked, converted; its status.
-int UnExport(const std::string& nom, const Commande& commande, int repertoire_sortie,
-             Lecteur* entree_std, Console* console, Erreurs* erreurs, const Fichiers& f, Lot* lot) {
-  Entree entree;
-  if (int erreur = OuvrirExport(nom, erreurs, &entree); erreur != 0) {
-    EcrireSeul(2,
-               "vellumcast: cannot open " + Affichable(nom) + ": " + std::strerror(erreur) + "\n");
-    return CodeErreur(Operation::kOuverture, erreur);
+void Lot::Enfant(const Entree& entree, int temoin) {
+  console_->Partager();
+  Fichiers f = fichiers_;
+  f.temoin = temoin;
+  f.export_montre = Affichable(entree.donne) + ": ";
+  if (repertoire_sortie_ >= 0 ? ::fchdir(repertoire_sortie_) != 0
+                              : !entree.PATH.empty() && ::chdir(entree.PATH.c_str()) != 0) {
+    const std::string dossier = repertoire_sortie_ >= 0 ? *commande_.ligne->sortie : entree.PATH;
+    ArretErreur(Statut::Fichier(Operation::kOuverture, errno, dossier), f);
   }
-  Destination d;
-  if (Situer(commande, repertoire_sortie, entree, &d)) {
-    auto meme = std::find_if(lot->resultats.begin(), lot->resultats.end(), [&](const auto& r) {
-      return r.appareil == d.appareil && r.inode == d.inode && r.nom == d.nom;
-    });
-    if (meme != lot->resultats.end()) {
-      EcrireSeul(2, "vellumcast: " + Affichable(nom) + ": its result would overwrite that of " +
-                        Affichable(meme->source) + "\n");
-      return kAccesRefuse;
-    }
-    lot->resultats.push_back(d);
-  }
-  return Convertir(commande, repertoire_sortie, &entree, entree_std, console, erreurs, f, lot);
+  Lecteur* lecteur = entree.fichier ? entree.fichier.get() : entree_std_;
+  const int code = ConvertirExport(commande_, entree, lecteur, console_, erreurs_, &f);
+  Temoigner(f);
+  std::exit(code);
 }
 
 }  // namespace
 
 int ConvertirLot(const Commande& commande, int repertoire_sortie, Lecteur* entree_std,
                  Console* console, Erreurs* erreurs, Fichiers* f) {
-  Lot lot;
-  for (const std::string& nom : commande.ligne->noms) {
-    lot.Compter(nom,
-                UnExport(nom, commande, repertoire_sortie, entree_std, console, erreurs, *f, &lot));
-  }
-  EcrireSeul(2, LigneDeFin(lot.converties, lot.echecs, commande.ligne->silencieux));
-  return lot.statut;
+  Lot lot(commande, repertoire_sortie, entree_std, console, erreurs, *f);
+  for (const std::string& nom : commande.ligne->noms) lot.Exporter(nom);
+  EcrireSeul(2, lot.Fin());
+  return lot.statut();
 }
 
 std::string LigneDeFin(size_t converties, const std::vector<std::string>& echecs, bool silencieux) {

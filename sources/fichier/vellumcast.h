@@ -93,7 +93,7 @@ class RapportLecture : public Rapporteur {
 class Conversion {
  public:
   Conversion(Source* source, Resultat* result, Trace* trace, Repertoire* repertoire,
-             Erreurs* erreurs, Options options = {});
+             Erreurs* erreurs, const Options& options = {});
 
   // The 49-line calendar prologue.
   void Prologue();
