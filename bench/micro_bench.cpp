@@ -97,7 +97,7 @@ void BM_ECRIRE_NEW_RDV(benchmark::State& state) {
   b.sonde.LIRE_DEBUT_LIGNE(&b.sonde.etat().LIGNE, ':');
   b.sonde.ECRIRE_DESCRIPTION();
   for (auto _ : state) b.sonde.ECRIRE_NEW_RDV();
-  b.ecr.Vider();
+  b.passage.Vider();
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * b.sonde.event_buffer().size()));
 }
 BENCHMARK(BM_ECRIRE_NEW_RDV);
@@ -215,8 +215,7 @@ void BM_Convertir(benchmark::State& state) {
   const std::string& texte = ExportRealiste();
   for (auto _ : state) {
     Banc b(texte, {}, Vers::kNul);
-    b.conv.Convertir();
-    b.ecr.Vider();
+    b.passage.Convertir();
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * texte.size()));
 }

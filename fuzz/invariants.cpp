@@ -229,8 +229,11 @@ Bilan VerifierConversion(std::string_view entree, const Options& options) {
     return echec("too many reads: " + std::to_string(bilan.lectures) + " for " +
                  std::to_string(entree.size()) + " bytes");
   }
-  // Standard output is redirected here: it carries the trace lines unchanged.
-  if (t.log != t.console) return echec("the trace log and the console differ");
+  // Standard output is redirected here: it carries the trace lines unchanged,
+  // then the line that ends a complete run.
+  if (t.log + "Fichier source termine\r\n" != t.console) {
+    return echec("the console is not the trace log and the closing line");
+  }
   if (t.brouillons) return echec("a scratch name was left behind");
   if (t.ical && !t.ical->empty() && !t.ical->ends_with("\r\n")) {
     return echec("~ical.tmp ends inside a line");

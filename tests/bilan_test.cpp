@@ -143,7 +143,7 @@ TEST(BilanTest, EachKindOfLossWithItsLinesAndItsRemedy) {
   for (const Cas& c : cas) {
     const Options options = c.reglage.En();
     Banc b(c.entree, options);
-    b.conv.Convertir();
+    b.passage.Convertir();
     EXPECT_EQ(b.conv.bilan().Texte("agenda.ics", options), c.attendu) << c.nom;
   }
 }
@@ -201,7 +201,7 @@ TEST(BilanTest, IdentifierAndDateLinesCountAsWrittenOnTheirItemLines) {
   for (const Cas& c : cas) {
     const Options options = c.reglage.En();
     Banc b(c.entree, options);
-    b.conv.Convertir();
+    b.passage.Convertir();
     EXPECT_EQ(b.conv.bilan().Texte("agenda.ics", options), c.attendu) << c.nom;
   }
 }

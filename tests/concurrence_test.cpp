@@ -1,5 +1,6 @@
 // Runs that meet other processes, end to end: an input changed while the run
-// reads it, and a second run in the directory of one still going. The first
+// reads it, and a second run in the directory of one still going, which
+// waits for it or, told not to, stops. The first
 // run is held mid-way without any timing: its standard output goes into a
 // FIFO that the test stops reading after the first byte, so the run waits in
 // its next write, its input open and partly read, until the test reads on.
@@ -136,16 +137,23 @@ INSTANTIATE_TEST_SUITE_P(
                                kDocuments * 5 / 4}),
     [](const testing::TestParamInfo<Changement>& i) { return std::string(i.param.nom); });
 
-TEST(DeuxRunsTest, SecondRunInTheSameDirectoryStopsWithError5AndTheFirstLogIsWhole) {
+// The export b.txt: one document, its trace and its result's event.
+const std::string kExportB =
+    "Subject: s\r\nSTARTDATETIME: 01/02/2009 10:00:00\r\nApptUNID: B\r\n$UpdatedBy: xx\r\n"
+    "\r\nb\r\n\x0c\r\n";
+const std::string kTraceB = "saut de page\r\nUID:B-1\r\n";
+
+TEST(DeuxRunsTest, WithNoWaitSecondRunStopsWithError5AndTheFirstLogIsWhole) {
   Temporaire dossier, tube;
   dossier.Poser("a.txt", Documents(0, kDocuments));
-  dossier.Poser("b.txt", Documents(0, 1));
+  dossier.Poser("b.txt", kExportB);
   RunRetenu premier({VELLUMCAST_BINAIRE, "a.txt"}, dossier.chemin(), tube.Sous("sortie"));
   ASSERT_TRUE(premier.Attendre());
 
-  Execution second = Executer({VELLUMCAST_BINAIRE, "b.txt"}, dossier.chemin());
+  Execution second = Executer({VELLUMCAST_BINAIRE, "--no-wait", "b.txt"}, dossier.chemin());
   EXPECT_EQ(second.code(), 5);
   EXPECT_EQ(second.sortie, "Runtime error 5 Vellumcast.log: in use by another run\r\n");
+  EXPECT_EQ(second.erreur, "vellumcast: Vellumcast.log: in use by another run\n");
   // Nothing created, emptied or erased.
   EXPECT_EQ(dossier.Noms(),
             (std::vector<std::string>{"Vellumcast.log", "a.ics", "a.txt", "b.txt"}));
@@ -155,6 +163,41 @@ TEST(DeuxRunsTest, SecondRunInTheSameDirectoryStopsWithError5AndTheFirstLogIsWho
   EXPECT_TRUE(premiere.sortie == Trace(kDocuments) + "Fichier source termine\r\n");
   EXPECT_TRUE(dossier.Lire("Vellumcast.log") == Trace(kDocuments));
   EXPECT_TRUE(dossier.Lire("a.ics").ends_with(Bloc(kDocuments - 1) + "END:VCALENDAR\r\n"));
+}
+
+// The second run says once that it waits, and is still waiting while the
+// first is held; once the first has ended it converts, and the log holds its
+// trace alone, whole: the first run's bytes neither mixed in nor left over.
+TEST(DeuxRunsTest, SecondRunWaitsForTheFirstAndEachLogIsWholeInTurn) {
+  Temporaire dossier, tube;
+  dossier.Poser("a.txt", Documents(0, kDocuments));
+  dossier.Poser("b.txt", kExportB);
+  RunRetenu premier({VELLUMCAST_BINAIRE, "a.txt"}, dossier.chemin(), tube.Sous("sortie"));
+  ASSERT_TRUE(premier.Attendre());
+
+  Suivi second;
+  ASSERT_TRUE(second.Lancer({VELLUMCAST_BINAIRE, "b.txt"}, dossier.chemin()));
+  const std::string attente = "vellumcast: waiting for another run in " + dossier.chemin() + "\n";
+  ASSERT_TRUE(second.AttendreErreur(attente));
+  EXPECT_FALSE(second.Fini());
+  EXPECT_EQ(dossier.Lire("b.ics"), "<absent>");
+
+  Execution premiere = premier.Finir();
+  EXPECT_EQ(premiere.code(), 0);
+  EXPECT_TRUE(premiere.sortie == Trace(kDocuments) + "Fichier source termine\r\n");
+  EXPECT_TRUE(dossier.Lire("a.ics").ends_with(Bloc(kDocuments - 1) + "END:VCALENDAR\r\n"));
+
+  Execution seconde = second.Finir();
+  EXPECT_EQ(seconde.code(), 0);
+  EXPECT_EQ(seconde.sortie, kTraceB + "Fichier source termine\r\n");
+  EXPECT_EQ(seconde.erreur, attente +
+                                "vellumcast: b.ics: 1 event written from 1 document read, 0 "
+                                "repeats of recurring documents converted once\n");
+  EXPECT_EQ(dossier.Lire("Vellumcast.log"), kTraceB);
+  EXPECT_EQ(dossier.Lire("b.ics"),
+            PrologueAttendu() +
+                BlocAttendu("B", 1, "SUMMARY:s\nDESCRIPTION:b\\n\n \n", "20090201T100000") +
+                "END:VCALENDAR\r\n");
 }
 
 }  // namespace

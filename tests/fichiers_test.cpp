@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "flux.h"
+#include "repertoire.h"
+#include "source_resultat.h"
 #include "temporaire.h"
 
 namespace vellumcast {

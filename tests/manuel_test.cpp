@@ -49,7 +49,7 @@ TEST(ManuelTest, EveryOptionOfTheHelpIsInTheManualPageAndTheReadme) {
   const std::string manuel = LireFichier(kManuel);
   const std::string lisez_moi = LireFichier(kLisezMoi);
   for (const char* option : {"--year-limit", "--help", "--version", "--output", "--charset",
-                             "--date-order", "--timezone", "--quiet"}) {
+                             "--date-order", "--timezone", "--no-wait", "--quiet"}) {
     ASSERT_NE(TexteAide().find(option), std::string_view::npos) << option;
     // The manual page writes each "-" as "\-".
     std::string roff;

@@ -18,44 +18,47 @@ TEST(LigneDeCommandeTest, NoArgumentAsksOnTheConsoleWithTheDefaultLimit) {
   LigneDeCommande l = Lire({});
   EXPECT_FALSE(l.aide);
   EXPECT_FALSE(l.version);
-  EXPECT_FALSE(l.nom.has_value());
+  EXPECT_TRUE(l.noms.empty());
+  EXPECT_TRUE(l.attendre);
   EXPECT_EQ(l.options.annee_limite, 2012);
   EXPECT_EQ(l.erreur, "");
 }
 
-// Options and names in any order: the first name is the input, the others
-// are left; after "--" every argument is a name.
-TEST(LigneDeCommandeTest, FirstNameIsTheInputWhereverTheOptionsStand) {
+// Options and names in any order: every name is an export, in the order
+// given; after "--" every argument is a name.
+TEST(LigneDeCommandeTest, EveryNameIsAnExportWhereverTheOptionsStand) {
   struct Cas {
     std::vector<const char*> args;
-    const char* nom;
-    std::vector<std::string> superflus;
+    std::vector<std::string> noms;
     int32_t annee;
   } cas[] = {
-      {{"agenda.txt"}, "agenda.txt", {}, 2012},
-      {{"agenda.txt", "b.txt", "c.txt"}, "agenda.txt", {"b.txt", "c.txt"}, 2012},
-      {{"-"}, "-", {}, 2012},
-      {{""}, "", {}, 2012},
-      {{"--", "--help"}, "--help", {}, 2012},
-      {{"--", "-", "--"}, "-", {"--"}, 2012},
-      {{"./--help"}, "./--help", {}, 2012},
-      {{"--year-limit", "2020", "a.txt", "b.txt"}, "a.txt", {"b.txt"}, 2020},
-      {{"a.txt", "--year-limit", "2030"}, "a.txt", {}, 2030},
+      {{"agenda.txt"}, {"agenda.txt"}, 2012},
+      {{"agenda.txt", "b.txt", "c.txt"}, {"agenda.txt", "b.txt", "c.txt"}, 2012},
+      {{"-"}, {"-"}, 2012},
+      {{""}, {""}, 2012},
+      {{"--", "--help"}, {"--help"}, 2012},
+      {{"--", "-", "--"}, {"-", "--"}, 2012},
+      {{"./--help"}, {"./--help"}, 2012},
+      {{"--year-limit", "2020", "a.txt", "b.txt"}, {"a.txt", "b.txt"}, 2020},
+      {{"a.txt", "--year-limit", "2030"}, {"a.txt"}, 2030},
       {{"a.txt", "--year-limit=2031", "--", "--year-limit", "2032"},
-       "a.txt",
-       {"--year-limit", "2032"},
+       {"a.txt", "--year-limit", "2032"},
        2031},
-      {{"--year-limit", "2020", "--", "-x"}, "-x", {}, 2020},
+      {{"b.txt", "--year-limit", "2020", "a.txt", "--", "-x"}, {"b.txt", "a.txt", "-x"}, 2020},
   };
   for (const Cas& c : cas) {
     LigneDeCommande l = Lire(c.args);
-    ASSERT_TRUE(l.nom.has_value()) << c.nom;
-    EXPECT_EQ(*l.nom, c.nom);
-    EXPECT_EQ(l.superflus, c.superflus) << c.nom;
-    EXPECT_EQ(l.options.annee_limite, c.annee) << c.nom;
-    EXPECT_FALSE(l.aide || l.version) << c.nom;
-    EXPECT_EQ(l.erreur, "") << c.nom;
+    EXPECT_EQ(l.noms, c.noms) << c.args[0];
+    EXPECT_EQ(l.options.annee_limite, c.annee) << c.args[0];
+    EXPECT_FALSE(l.aide || l.version) << c.args[0];
+    EXPECT_EQ(l.erreur, "") << c.args[0];
   }
+}
+
+TEST(LigneDeCommandeTest, NoWaitIsAnOptionWithoutValue) {
+  EXPECT_FALSE(Lire({"a.txt", "--no-wait"}).attendre);
+  EXPECT_TRUE(Lire({"a.txt", "--", "--no-wait"}).attendre);
+  EXPECT_EQ(Lire({"--no-wait=1", "a.txt"}).erreur, "unknown option '--no-wait=1'");
 }
 
 TEST(LigneDeCommandeTest, ShortFormsAndOutput) {
@@ -69,18 +72,14 @@ TEST(LigneDeCommandeTest, ShortFormsAndOutput) {
     EXPECT_EQ(l.erreur, "");
     ASSERT_TRUE(l.sortie.has_value());
     EXPECT_EQ(*l.sortie, "out/r.ics");
-    EXPECT_EQ(*l.nom, "a.txt");
+    EXPECT_EQ(l.noms, std::vector<std::string>{"a.txt"});
   }
   EXPECT_EQ(Lire({"a.txt", "-o"}).erreur, "option --output needs a file name");
-  EXPECT_EQ(ArgumentsSuperflus(Lire({"a", "b\x1b[2J"})),
-            "extra argument 'b?[2J' ignored: one file per run");
-  EXPECT_EQ(ArgumentsSuperflus(Lire({"a", "b", "c"})),
-            "extra arguments 'b', 'c' ignored: one file per run");
 }
 
 TEST(LigneDeCommandeTest, DoubleDashAloneLeavesNoName) {
   LigneDeCommande l = Lire({"--"});
-  EXPECT_FALSE(l.nom.has_value());
+  EXPECT_TRUE(l.noms.empty());
   EXPECT_EQ(l.erreur, "");
 }
 
@@ -108,8 +107,7 @@ TEST(LigneDeCommandeTest, YearLimitTakesExactlyFourDigits) {
     LigneDeCommande l = Lire({"--year-limit", c.valeur, "a.txt"});
     EXPECT_EQ(l.erreur, "") << c.valeur;
     EXPECT_EQ(l.options.annee_limite, c.annee) << c.valeur;
-    ASSERT_TRUE(l.nom.has_value());
-    EXPECT_EQ(*l.nom, "a.txt");
+    EXPECT_EQ(l.noms, std::vector<std::string>{"a.txt"});
   }
 }
 

@@ -44,6 +44,9 @@ class Console {
   void Preparer();
   // Sets the colour back when Preparer set it, and sends what is buffered.
   void Terminer();
+  // In a child process that shows its lines on the same screen: the parent
+  // prepared it and sets the colour back, so this one leaves it as it is.
+  void Partager() { colore_ = false; }
   // Writes `texte` as it is, without a line end.
   void Ecrire(std::string_view texte);
   // Tells the user `texte` on standard error, as "vellumcast: TEXTE" and LF,

@@ -1,7 +1,7 @@
 // The date-valued lines of an event, written in their form.
 #include "ecriture_dates.h"
 
-#include "fichiers.h"
+#include "source_resultat.h"
 
 namespace vellumcast {
 

@@ -1,4 +1,5 @@
-// Opening the input and the names a run writes, the prompt, the input's names.
+// The input-file prompt, the absolute form of its name, its fingerprint and
+// the result's name.
 #include "fichiers.h"
 
 #include <fcntl.h>
@@ -14,83 +15,6 @@
 #include "console.h"
 
 namespace vellumcast {
-
-void Source::PasserBlancs() {
-  for (;;) {
-    std::string_view d = Suite();
-    size_t n = 0;
-    while (n < d.size() && d[n] == ' ') ++n;
-    if (n > 0) Prendre(n);
-    // A carriage return among the blanks is dropped like any other.
-    if (n < d.size() ? d[n] != '\r' : d.empty()) return;
-  }
-}
-
-void Source::SauterLigne() {
-  if (END_OF_LINE) return;
-  if (Passer<'\n', kFinEntree>() == '\n') NEXTCAR();
-}
-
-namespace {
-
-// Why a name opened for writing is refused: what it is, when it can be told.
-std::string PasUnFichier(mode_t mode) {
-  const char* genre = S_ISFIFO(mode)   ? "a FIFO"
-                      : S_ISCHR(mode)  ? "a character device"
-                      : S_ISBLK(mode)  ? "a block device"
-                      : S_ISSOCK(mode) ? "a socket"
-                      : S_ISDIR(mode)  ? "a directory"
-                                       : nullptr;
-  std::string raison = "not a regular file";
-  if (genre != nullptr) raison += std::string(" but ") + genre;
-  return raison;
-}
-
-}  // namespace
-
-Statut OuvrirEnEcriture(const std::string& nom, int drapeaux, int* fd) {
-  int f = ::open(nom.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | drapeaux, 0644);
-  struct stat st {};
-  if (f < 0) {
-    int erreur = errno;
-    // A FIFO no one reads, or a socket: what it is, for the reason.
-    if (erreur == ENXIO) {
-      ::stat(nom.c_str(), &st);
-      return Statut::FichierCode(kAccesRefuse, nom).Raison(PasUnFichier(st.st_mode));
-    }
-    // A link planted under a fixed name is refused like any denied access.
-    if (erreur == ELOOP && (drapeaux & O_NOFOLLOW) != 0) {
-      return Statut::FichierCode(kAccesRefuse, nom).Raison("a symbolic link stands there");
-    }
-    return Statut::Fichier(Operation::kOuverture, erreur, nom);
-  }
-  if (::fstat(f, &st) != 0) {
-    int erreur = errno;
-    ::close(f);
-    return Statut::Fichier(Operation::kOuverture, erreur, nom);
-  }
-  if (!S_ISREG(st.st_mode)) {
-    ::close(f);
-    return Statut::FichierCode(kAccesRefuse, nom).Raison(PasUnFichier(st.st_mode));
-  }
-  // A regular file never blocks; the flag only kept the open from waiting.
-  ::fcntl(f, F_SETFL, ::fcntl(f, F_GETFL) & ~O_NONBLOCK);
-  *fd = f;
-  return Statut();
-}
-
-Statut RepertoireCourant::CreerSansLien(const std::string& nom, Erreurs* erreurs,
-                                        std::unique_ptr<Ecrivain>* ecrivain) {
-  int fd = -1;
-  Statut statut = OuvrirEnEcriture(nom, O_CREAT | O_TRUNC | O_NOFOLLOW, &fd);
-  if (statut.ok()) *ecrivain = std::make_unique<Ecrivain>(erreurs, nom, fd, true);
-  return statut;
-}
-
-Statut RepertoireCourant::Effacer(const std::string& nom) {
-  if (::unlink(nom.c_str()) == 0 || errno == ENOENT) return Statut();
-  return Statut::Fichier(Operation::kOuverture, errno, nom);
-}
 
 std::string Developper(const std::string& nom) {
   struct stat brut;
@@ -179,6 +103,30 @@ constexpr std::string_view kFinConsole = "\r\nNo input file given\r\n";
 
 }  // namespace
 
+int OuvrirExport(const std::string& nom, Erreurs* erreurs, Entree* entree) {
+  entree->donne = nom;
+  entree->FIC1NAME = Developper(nom);
+  entree->fichier.reset();
+  entree->PATH.clear();
+  if (entree->FIC1NAME.empty()) {
+    // An empty name reads the documents from standard input.
+    entree->donne.clear();
+    entree->empreinte = Relever(STDIN_FILENO, false);
+    return 0;
+  }
+  int fd = OuvrirEntree(entree->FIC1NAME);
+  if (fd < 0) return errno;
+  entree->fichier = std::make_unique<Lecteur>(erreurs, entree->FIC1NAME, fd, true);
+  entree->empreinte = Relever(fd, true);
+  // A pipe, a FIFO or a device has no directory of its own to work in (a
+  // process substitution names /dev/fd/): the run stays where it started.
+  size_t barre = entree->FIC1NAME.rfind('/');
+  if (barre != std::string::npos && entree->empreinte.reguliere) {
+    entree->PATH = entree->FIC1NAME.substr(0, barre + 1);
+  }
+  return 0;
+}
+
 Choix GETINPUTFILE(const std::string* argument, Console* console, Erreurs* erreurs, Entree* entree,
                    Statut* statut) {
   for (;;) {
@@ -192,20 +140,8 @@ Choix GETINPUTFILE(const std::string* argument, Console* console, Erreurs* erreu
     } else {
       nom = *argument;
     }
-    const std::string donne = nom;
-    nom = Developper(nom);
-    if (nom.empty()) {
-      // An empty name reads the documents from standard input.
-      entree->FIC1NAME.clear();
-      entree->donne.clear();
-      entree->PATH.clear();
-      entree->fichier.reset();
-      entree->empreinte = Relever(STDIN_FILENO, false);
-      return Choix::kOuvert;
-    }
-    int fd = OuvrirEntree(nom);
-    if (fd < 0) {
-      console->Avertir("cannot open " + nom + ": " + std::strerror(errno));
+    if (int erreur = OuvrirExport(nom, erreurs, entree); erreur != 0) {
+      console->Avertir("cannot open " + entree->FIC1NAME + ": " + std::strerror(erreur));
       console->Ecrire("Input file not found. Abort ? [Y/N] : ");
       char touche = 0;
       if (!console->LireTouche(&touche)) {
@@ -216,16 +152,6 @@ Choix GETINPUTFILE(const std::string* argument, Console* console, Erreurs* erreu
       if (touche == 'Y' || touche == 'y') return Choix::kAbandon;
       continue;
     }
-    entree->FIC1NAME = nom;
-    entree->donne = donne;
-    entree->fichier = std::make_unique<Lecteur>(erreurs, nom, fd, true);
-    entree->empreinte = Relever(fd, true);
-    // A pipe, a FIFO or a device has no directory of its own to work in (a
-    // process substitution names /dev/fd/): the run stays where it started.
-    size_t barre = nom.rfind('/');
-    entree->PATH = barre == std::string::npos || !entree->empreinte.reguliere
-                       ? std::string()
-                       : nom.substr(0, barre + 1);
     if (!entree->PATH.empty() && ::chdir(entree->PATH.c_str()) != 0) {
       *statut = Statut::Fichier(Operation::kOuverture, errno, entree->PATH);
       return Choix::kErreur;

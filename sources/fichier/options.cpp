@@ -13,14 +13,18 @@ namespace vellumcast {
 namespace {
 
 constexpr std::string_view kAide =
-    "Usage: vellumcast [OPTION]... [FILE]\n"
-    "Convert the calendar export FILE into an iCalendar file beside it, named after\n"
-    "it with the extension .ics, and write the trace log Vellumcast.log there.\n"
-    "Without FILE, the name is asked for on the console. Options may come before\n"
-    "or after FILE; a value follows its option or comes after \"=\".\n"
+    "Usage: vellumcast [OPTION]... [FILE]...\n"
+    "Convert each calendar export FILE into an iCalendar file beside it, named\n"
+    "after it with the extension .ics, and write the trace log Vellumcast.log\n"
+    "there. Several FILEs are converted one after the other, each as by a run of\n"
+    "its own; the log of a directory then holds the traces of all those converted\n"
+    "there, in order. Without FILE, the name is asked for on the console. Options\n"
+    "may come before or after FILE; a value follows its option or comes after \"=\".\n"
     "\n"
     "  -o, --output FILE  write the result to FILE, and the trace log and scratch\n"
     "                     files in FILE's directory\n"
+    "  -o, --output DIR   write every result, the trace log and scratch files in\n"
+    "                     DIR, an existing directory\n"
     "  --year-limit YEAR  leave out events whose start year is YEAR or later\n"
     "                     (four digits; 2012 when not given)\n"
     "  --charset NAME     the character set of the export: iso-8859-1 (the\n"
@@ -30,6 +34,8 @@ constexpr std::string_view kAide =
     "  --timezone ZONE    the time zone the export's times were kept in, a name of\n"
     "                     the tz database such as America/New_York (the default:\n"
     "                     the zone France, that is Europe/Paris)\n"
+    "  --no-wait          stop with error 5 when another run works in the\n"
+    "                     directory, instead of waiting for it to end\n"
     "  -q, --quiet        no summary of the run on standard error\n"
     "  -h, --help         show this help and exit\n"
     "  -V, --version      show the version and exit\n"
@@ -38,7 +44,9 @@ constexpr std::string_view kAide =
     "\n"
     "Exit status: 0 when the conversion is complete, 1 when the export changed while\n"
     "it was read, 64 for a usage error, else the run-time error number shown on\n"
-    "standard output (see vellumcast(1)).\n";
+    "standard output (see vellumcast(1)). With several FILEs, the status of the\n"
+    "first whose conversion did not end with 0, and a last line names each that\n"
+    "did not.\n";
 
 constexpr std::string_view kVersion =
     "vellumcast " VELLUMCAST_VERSION
@@ -117,6 +125,11 @@ std::string Silence(std::string_view, LigneDeCommande* ligne) {
   return {};
 }
 
+std::string SansAttente(std::string_view, LigneDeCommande* ligne) {
+  ligne->attendre = false;
+  return {};
+}
+
 constexpr Option kOptions[] = {
     {"--help", 'h', "", Aide},
     {"--version", 'V', "", Version},
@@ -126,6 +139,7 @@ constexpr Option kOptions[] = {
     {"--charset", 0, "a character set", LireJeuDeCaracteres},
     {"--date-order", 0, "dmy, mdy or ymd", LireOrdre},
     {"--timezone", 0, "a time zone", LireFuseau},
+    {"--no-wait", 0, "", SansAttente},
 };
 
 // The option `arg` names, and its value when it follows "=" (or the letter
@@ -160,13 +174,9 @@ LigneDeCommande LireLigneDeCommande(int argc, const char* const* argv) {
       options = false;
       continue;
     }
-    // A name, "-" alone included: the first is the input, the others are left.
+    // A name, "-" alone included.
     if (!options || arg.size() < 2 || arg[0] != '-') {
-      if (ligne.nom) {
-        ligne.superflus.emplace_back(arg);
-      } else {
-        ligne.nom.emplace(arg);
-      }
+      ligne.noms.emplace_back(arg);
       continue;
     }
     std::optional<std::string_view> valeur;
@@ -186,14 +196,6 @@ LigneDeCommande LireLigneDeCommande(int argc, const char* const* argv) {
     if (!ligne.erreur.empty() || ligne.aide || ligne.version) return ligne;
   }
   return ligne;
-}
-
-std::string ArgumentsSuperflus(const LigneDeCommande& ligne) {
-  if (ligne.superflus.empty()) return {};
-  std::string noms;
-  for (const std::string& nom : ligne.superflus) noms += (noms.empty() ? "" : ", ") + Cite(nom);
-  return std::string(ligne.superflus.size() == 1 ? "extra argument " : "extra arguments ") + noms +
-         " ignored: one file per run";
 }
 
 std::string_view TexteAide() { return kAide; }

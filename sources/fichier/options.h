@@ -1,4 +1,4 @@
-// The command line: the options before the input file's name, and the texts
+// The command line: the options and the exports' names, and the texts
 // that --help and --version print.
 #pragma once
 
@@ -17,24 +17,21 @@ namespace vellumcast {
 struct LigneDeCommande {
   bool aide = false;
   bool version = false;
-  bool silencieux = false;             // no summary on standard error
-  Options options;                     // what the conversion is told
-  bool fuseau_donne = false;           // --timezone was given
-  std::optional<std::string> nom;      // the input file's name; none: ask on the console
-  std::vector<std::string> superflus;  // the names after the first, left alone
-  std::optional<std::string> sortie;   // where the result goes; none: beside the input
+  bool silencieux = false;            // no summary on standard error
+  Options options;                    // what the conversion is told
+  bool fuseau_donne = false;          // --timezone was given
+  bool attendre = true;               // wait while another run works in the directory
+  std::vector<std::string> noms;      // the exports, in order; none: ask on the console
+  std::optional<std::string> sortie;  // where the results go; none: beside each export
   std::string erreur;
 };
 
 // Reads `argv[1]` to `argv[argc - 1]`. Options and names come in any order: an
 // argument that starts with "-", other than "-" alone, is an option, until
-// "--", after which every argument is a name. The first name is the input.
-// An option's value is the next argument, or follows "=" in the same one (or
+// "--", after which every argument is a name. Each name is an export. An
+// option's value is the next argument, or follows "=" in the same one (or
 // the letter of a short form). --help or --version ends the reading.
 LigneDeCommande LireLigneDeCommande(int argc, const char* const* argv);
-
-// The warning about the names after the first, or nothing.
-std::string ArgumentsSuperflus(const LigneDeCommande& ligne);
 
 // The usage text of --help, lines ended by LF.
 std::string_view TexteAide();

@@ -50,14 +50,6 @@ void Conversion::Prologue() {
   for (const std::string& ligne : options_.fuseau.Definition()) result_->PUTLN(ligne);
 }
 
-void Conversion::Convertir() {
-  Prologue();
-  Documents();
-  EcrireCapture();
-  EffacerBrouillons();
-  FinCalendrier();
-}
-
 void Conversion::NouveauDocument() {
   etat_.RDV_RECURRENT = false;
   rdv_.Vider();

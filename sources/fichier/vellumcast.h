@@ -10,10 +10,11 @@
 #include "chaines.h"
 #include "date.h"
 #include "ecriture_dates.h"
-#include "fichiers.h"
 #include "fuseau.h"
 #include "registre.h"
 #include "reglages.h"
+#include "repertoire.h"
+#include "source_resultat.h"
 #include "statut.h"
 #include "tampon.h"
 #include "trace.h"
@@ -86,16 +87,14 @@ class RapportLecture : public Rapporteur {
   const Source* source_;
 };
 
-// One run of the conversion over one input. Holds the whole conversion state,
-// so that many runs can share a process.
+// The conversion of one input, step by step (Passage runs the steps in their
+// order). Holds the whole conversion state, so that many runs can share a
+// process.
 class Conversion {
  public:
   Conversion(Source* source, Resultat* result, Trace* trace, Repertoire* repertoire,
              Erreurs* erreurs, const Options& options = {});
 
-  // The whole result: Prologue, Documents, EcrireCapture, EffacerBrouillons
-  // and FinCalendrier.
-  void Convertir();
   // The 49-line calendar prologue.
   void Prologue();
   // Every document, from the first to the end of the input.

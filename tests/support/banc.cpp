@@ -1,3 +1,4 @@
+// The in-memory conversion: its wiring, and what a run left.
 #include "banc.h"
 
 #include <fcntl.h>
@@ -44,6 +45,14 @@ int Descripteur(std::string_view contenu) {
 
 }  // namespace
 
+const char* const Banc::kNomResultat = "agenda.ics";
+
+const std::string& Banc::Lu(const char* nom) const {
+  static const std::string kRien;
+  const std::string* contenu = rep.Contenu(nom);
+  return contenu != nullptr ? *contenu : kRien;
+}
+
 Banc::Banc(std::string_view entree, Options options, Vers vers)
     : Banc(entree, nullptr, nullptr, options, vers) {}
 
@@ -55,21 +64,20 @@ Banc::Banc(std::string_view entree, Lecteur* lecteur, Erreurs* partagees, Option
     : lecteur_propre_(lecteur != nullptr ? nullptr
                                          : std::make_unique<Lecteur>(&erreurs_propres_, entree)),
       erreurs(partagees != nullptr ? *partagees : erreurs_propres_),
-      source(lecteur != nullptr ? lecteur : lecteur_propre_.get()),
-      ecr(EcrivainVers(&erreurs, "agenda.ics", &out, vers)),
-      result(&ecr, &erreurs),
       clavier(&erreurs, ""),
       ecran(EcrivainVers(&erreurs, "", &console_out, vers)),
       console(&clavier, &ecran, false, false),
-      trace(&erreurs, &console),
-      journal(EcrivainVers(&erreurs, kNomJournal, &log, vers)),
-      conv(&source, &result, &trace, &rep, &erreurs, options),
+      rep(vers == Vers::kNul),
+      passage(lecteur != nullptr ? lecteur : lecteur_propre_.get(), "agenda.txt", Empreinte(), &rep,
+              &console, &erreurs, options),
+      source(passage.source()),
+      conv(passage.conversion()),
       sonde(&conv) {
-  trace.LOGFILE = &journal;
+  passage.Ouvrir(kNomResultat);
 }
 
 Produit Banc::Convertir() {
-  conv.Convertir();
+  passage.Convertir();
   Produit p;
   p.ics = Resultat();
   p.log = Journal();
@@ -87,8 +95,8 @@ Produit Banc::Convertir() {
 }
 
 const std::string& Banc::Resultat() {
-  ecr.Vider();
-  return out;
+  passage.Vider();
+  return Lu(kNomResultat);
 }
 
 std::string Banc::EventBuffer() {
@@ -98,8 +106,8 @@ std::string Banc::EventBuffer() {
 }
 
 const std::string& Banc::Journal() {
-  journal.Vider();
-  return log;
+  passage.Vider();
+  return Lu(kNomJournal);
 }
 
 std::vector<std::string> Banc::Dates(Liste liste) {

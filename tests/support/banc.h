@@ -1,7 +1,7 @@
 // A whole conversion wired in memory, for the tests, the fuzz target and the
-// micro-benchmarks: the input is a string or any reader, and the result file,
-// the trace log, the console and the directory are kept in memory (or, for
-// timing, the three files go to /dev/null).
+// micro-benchmarks: the input is a string or any reader, and the directory,
+// with the result file and the trace log, and the console are kept in memory
+// (or, for timing, what they receive goes to /dev/null).
 #pragma once
 
 #include <cstdint>
@@ -12,11 +12,10 @@
 #include <vector>
 
 #include "console.h"
-#include "fichiers.h"
 #include "flux.h"
+#include "passage.h"
 #include "repertoire_memoire.h"
 #include "sonde.h"
-#include "trace.h"
 #include "vellumcast.h"
 
 namespace vellumcast {
@@ -46,7 +45,7 @@ class Banc {
   Banc(const Banc&) = delete;
   Banc& operator=(const Banc&) = delete;
 
-  // Runs the whole conversion and flushes every file.
+  // Runs the whole conversion, the stop included, as the program does.
   Produit Convertir();
 
   // What the result file has received.
@@ -58,7 +57,13 @@ class Banc {
   std::vector<std::string> Dates(Liste liste);
   Etat& etat() { return sonde.etat(); }
 
+  // The result's name in the directory.
+  static const char* const kNomResultat;
+
  private:
+  // What `nom` holds in the directory; empty when it is not there.
+  const std::string& Lu(const char* nom) const;
+
   Banc(std::string_view entree, Lecteur* lecteur, Erreurs* partagees, Options options, Vers vers);
 
   Erreurs erreurs_propres_;
@@ -66,19 +71,15 @@ class Banc {
 
  public:
   Erreurs& erreurs;
-  Source source;
-  std::string out;
-  Ecrivain ecr;
-  ::vellumcast::Resultat result;
   std::string console_out;
   Lecteur clavier;
   Ecrivain ecran;
   Console console;
-  Trace trace;
-  std::string log;
-  Ecrivain journal;
   RepertoireMemoire rep;
-  Conversion conv;
+  // The run, its log and its result "agenda.ics" open in `rep` from the start.
+  Passage passage;
+  Source& source;
+  Conversion& conv;
   SondeConversion sonde;
 };
 

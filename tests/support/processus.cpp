@@ -161,6 +161,88 @@ Execution Executer(const std::vector<std::string>& argv, const std::string& repe
   return r;
 }
 
+Suivi::~Suivi() {
+  if (pid_ > 0 && !termine_) {
+    ::kill(pid_, SIGKILL);
+    while (::waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
+    }
+  }
+  for (int fd : {sortie_, erreur_}) {
+    if (fd >= 0) ::close(fd);
+  }
+}
+
+bool Suivi::Lancer(const std::vector<std::string>& argv, const std::string& repertoire) {
+  IgnorerSigpipe();
+  int out[2], err[2];
+  if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) return false;
+  std::vector<char*> args = Pointeurs(argv);
+  const std::vector<std::string> paris = EnvironnementDeParis();
+  std::vector<char*> env = Pointeurs(paris);
+  pid_ = ::fork();
+  if (pid_ < 0) return false;
+  if (pid_ == 0) {
+    ::dup2(::open("/dev/null", O_RDONLY), 0);
+    ::dup2(out[1], 1);
+    ::dup2(err[1], 2);
+    ::signal(SIGPIPE, SIG_DFL);
+    if (::chdir(repertoire.c_str()) != 0) ::_exit(126);
+    ::execve(args[0], args.data(), env.data());
+    ::_exit(127);
+  }
+  ::close(out[1]);
+  ::close(err[1]);
+  sortie_ = out[0];
+  erreur_ = err[0];
+  return true;
+}
+
+bool Suivi::Lire(int attente_ms) {
+  struct pollfd p[2] = {{sortie_, POLLIN, 0}, {erreur_, POLLIN, 0}};
+  if (sortie_ < 0 && erreur_ < 0) return false;
+  if (::poll(p, 2, attente_ms) <= 0) return true;
+  if (p[0].revents != 0 && !Recevoir(sortie_, &fin_.sortie)) {
+    ::close(sortie_);
+    sortie_ = -1;
+  }
+  if (p[1].revents != 0 && !Recevoir(erreur_, &fin_.erreur)) {
+    ::close(erreur_);
+    erreur_ = -1;
+  }
+  return true;
+}
+
+bool Suivi::AttendreErreur(std::string_view attendu, int delai) {
+  auto echeance = Horloge::now() + std::chrono::seconds(delai);
+  while (fin_.erreur.find(attendu) == std::string::npos) {
+    if (Horloge::now() >= echeance || !Lire(Reste(echeance))) return false;
+  }
+  return true;
+}
+
+bool Suivi::Fini() {
+  if (!termine_ && ::waitpid(pid_, &fin_.statut, WNOHANG) == pid_) termine_ = true;
+  return termine_;
+}
+
+Execution Suivi::Finir(int delai) {
+  auto echeance = Horloge::now() + std::chrono::seconds(delai);
+  fin_.fini = true;
+  while (Lire(Reste(echeance))) {
+    if (Horloge::now() >= echeance) {
+      fin_.fini = false;
+      ::kill(pid_, SIGKILL);
+      break;
+    }
+  }
+  if (!termine_) {
+    while (::waitpid(pid_, &fin_.statut, 0) < 0 && errno == EINTR) {
+    }
+    termine_ = true;
+  }
+  return fin_;
+}
+
 SousTerminal::~SousTerminal() {
   if (pid_ > 0 && !termine_) ::kill(pid_, SIGKILL);
   if (parent_ > 0) {

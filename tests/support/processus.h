@@ -41,6 +41,40 @@ Execution Executer(const std::vector<std::string>& argv, const std::string& repe
                    const std::vector<std::string>* environnement = nullptr, int delai = 10,
                    const Conditions& conditions = {});
 
+// A child started with its standard output and standard error in pipes,
+// which the test watches while it runs.
+class Suivi {
+ public:
+  Suivi() = default;
+  // Kills the child if it still runs.
+  ~Suivi();
+  Suivi(const Suivi&) = delete;
+  Suivi& operator=(const Suivi&) = delete;
+
+  // Starts `argv` in `repertoire`, standard input /dev/null, in this
+  // environment with TZ=Europe/Paris.
+  bool Lancer(const std::vector<std::string>& argv, const std::string& repertoire);
+  // Reads its output until standard error holds `attendu`; false when it
+  // ends first, or after `delai` seconds.
+  bool AttendreErreur(std::string_view attendu, int delai = 10);
+  // Whether the child has ended, without waiting for it.
+  bool Fini();
+  // Reads the rest of its output and waits for its end; kills it after
+  // `delai` seconds.
+  Execution Finir(int delai = 60);
+
+ private:
+  // Reads what the pipes hold, waiting at most `attente_ms`; false once both
+  // have ended.
+  bool Lire(int attente_ms);
+
+  pid_t pid_ = -1;
+  int sortie_ = -1;
+  int erreur_ = -1;
+  bool termine_ = false;
+  Execution fin_;
+};
+
 // A child run as a shell with job control runs it: in a session of its own
 // whose controlling terminal is a pseudo-terminal, in the foreground process
 // group, with a parent in the same session that reports its stops and its end.

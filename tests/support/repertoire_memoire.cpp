@@ -1,10 +1,38 @@
+// A directory held in memory: each file a string, created empty.
 #include "repertoire_memoire.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "noms.h"
+
 namespace vellumcast {
+
+namespace {
+
+int Nul() {
+  static const int fd = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+  return fd;
+}
+
+}  // namespace
+
+Statut RepertoireMemoire::OuvrirJournal(Erreurs* erreurs, std::unique_ptr<Ecrivain>* ecrivain) {
+  return CreerSansLien(kNomJournal, erreurs, ecrivain);
+}
+
+Statut RepertoireMemoire::CreerResultat(const std::string& nom, Erreurs* erreurs,
+                                        std::unique_ptr<Ecrivain>* ecrivain) {
+  return CreerSansLien(nom, erreurs, ecrivain);
+}
 
 Statut RepertoireMemoire::CreerSansLien(const std::string& nom, Erreurs* erreurs,
                                         std::unique_ptr<Ecrivain>* ecrivain) {
   Poser(nom, "");
+  if (jeter_) {
+    *ecrivain = std::make_unique<Ecrivain>(erreurs, nom, Nul(), false);
+    return Statut();
+  }
   for (auto& [n, contenu] : fichiers_) {
     if (n == nom) *ecrivain = std::make_unique<Ecrivain>(erreurs, nom, contenu.get());
   }

@@ -6,12 +6,20 @@
 #include <utility>
 #include <vector>
 
-#include "fichiers.h"
+#include "repertoire.h"
 
 namespace vellumcast {
 
 class RepertoireMemoire : public Repertoire {
  public:
+  // When `jeter`, every file it creates writes to /dev/null, for timing,
+  // and holds nothing.
+  explicit RepertoireMemoire(bool jeter = false) : jeter_(jeter) {}
+
+  // The log, emptied: no other run shares this directory.
+  Statut OuvrirJournal(Erreurs* erreurs, std::unique_ptr<Ecrivain>* ecrivain) override;
+  Statut CreerResultat(const std::string& nom, Erreurs* erreurs,
+                       std::unique_ptr<Ecrivain>* ecrivain) override;
   Statut CreerSansLien(const std::string& nom, Erreurs* erreurs,
                        std::unique_ptr<Ecrivain>* ecrivain) override;
   Statut Effacer(const std::string& nom) override;
@@ -20,6 +28,7 @@ class RepertoireMemoire : public Repertoire {
   void Poser(const std::string& nom, std::string contenu);
 
  private:
+  bool jeter_;
   std::vector<std::pair<std::string, std::unique_ptr<std::string>>> fichiers_;
 };
 

@@ -1,0 +1,63 @@
+// One export's run: start-up, the conversion and the stop, in their order.
+#include "passage.h"
+
+#include <cerrno>
+#include <utility>
+
+namespace vellumcast {
+
+Passage::Passage(Lecteur* entree, std::string nom_entree, const Empreinte& empreinte,
+                 Repertoire* repertoire, Console* console, Erreurs* erreurs, const Options& options)
+    : entree_(entree),
+      nom_entree_(std::move(nom_entree)),
+      empreinte_(empreinte),
+      repertoire_(repertoire),
+      console_(console),
+      erreurs_(erreurs),
+      source_(entree),
+      result_(nullptr, erreurs),
+      trace_(erreurs, console),
+      conversion_(&source_, &result_, &trace_, repertoire, erreurs, options) {}
+
+Statut Passage::Ouvrir(const std::string& nom_resultat) {
+  Statut statut = repertoire_->OuvrirJournal(erreurs_, &journal_);
+  if (!statut.ok()) return statut;
+  trace_.LOGFILE = journal_.get();
+  statut = repertoire_->CreerResultat(nom_resultat, erreurs_, &resultat_);
+  if (statut.ok()) result_.Vers(resultat_.get());
+  return statut;
+}
+
+void Passage::Convertir() {
+  conversion_.Prologue();
+  conversion_.Documents();
+  conversion_.EcrireCapture();
+  conversion_.EffacerBrouillons();
+  if (!Echec()) journal_->Fermer();
+  if (!Echec()) FermerEntree();
+  conversion_.FinCalendrier();
+  if (!Echec()) resultat_->Fermer();
+  if (Echec()) return;
+  console_->Ecrire("Fichier source termine\r\n");
+  console_->Vider();
+}
+
+void Passage::FermerEntree() {
+  // Its size and time are read through the descriptor, before it closes.
+  changee_ = Changee(empreinte_, *entree_);
+  if (!entree_->Fermer()) {
+    erreurs_->Signaler(Statut::Fichier(Operation::kLecture, errno, nom_entree_));
+  }
+}
+
+void Passage::Vider() {
+  if (resultat_ != nullptr) resultat_->Vider();
+  if (journal_ != nullptr) journal_->Vider();
+}
+
+void Passage::Interrompre() {
+  Vider();
+  conversion_.EcrireCapture();
+}
+
+}  // namespace vellumcast
