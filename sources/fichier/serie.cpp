@@ -10,7 +10,8 @@
 namespace vellumcast {
 namespace {
 
-using Jours = std::span<const int64_t>;
+// The occurrences' days, as JoursDepuis1970 numbers them.
+using Numeros = std::span<const int64_t>;
 
 bool Calendaire(const HeureCivile& h) {
   return h.mois >= 1 && h.mois <= 12 && h.jour >= 1 && h.jour <= JoursDuMois(h.annee, h.mois) &&
@@ -79,64 +80,66 @@ int JourPris(const Choix& choix, int annee, int mois) {
 }
 
 // Whether the days picked every `pas` months from month `depart` on are
-// exactly `jours`. A month that starts after the day awaited ends the walk,
+// exactly `numeros`. A month that starts after the day awaited ends the walk,
 // so months without the day are never walked past the next occurrence.
-bool EngendreParMois(const Choix& choix, int64_t depart, int64_t pas, Jours jours) {
+bool EngendreParMois(const Choix& choix, int64_t depart, int64_t pas, Numeros numeros) {
   size_t k = 0;
-  for (int64_t m = depart; k < jours.size(); m += pas) {
+  for (int64_t m = depart; k < numeros.size(); m += pas) {
     const int64_t annee_longue = m >= 0 ? m / 12 : (m - 11) / 12;
     const int annee = static_cast<int>(annee_longue);
     const int mois = static_cast<int>(m - annee_longue * 12) + 1;
-    if (JoursDepuis1970(annee, mois, 1) > jours[k]) return false;
+    if (JoursDepuis1970(annee, mois, 1) > numeros[k]) return false;
     const int jour = JourPris(choix, annee, mois);
     if (jour == 0) continue;
-    if (JoursDepuis1970(annee, mois, jour) != jours[k]) return false;
+    if (JoursDepuis1970(annee, mois, jour) != numeros[k]) return false;
     ++k;
   }
   return true;
 }
 
-// Whether the days of `semaine` (bits as in Regle::jours) in every
+// Whether the days of `jours_semaine` (bits as in Regle) in every
 // `intervalle`-th week, weeks running Monday to Sunday from the first day's
-// week, and from the first day on, are exactly `jours`.
-bool EngendreParSemaine(uint8_t semaine, int64_t intervalle, Jours jours) {
-  if (semaine == 0) return false;
-  const int64_t lundi = jours[0] - (JourDeSemaine(jours[0]) + 6) % 7;
+// week, and from the first day on, are exactly `numeros`.
+bool EngendreParSemaine(uint8_t jours_semaine, int64_t intervalle, Numeros numeros) {
+  if (jours_semaine == 0) return false;
+  const int64_t lundi = numeros[0] - (JourDeSemaine(numeros[0]) + 6) % 7;
   size_t k = 0;
-  for (int64_t debut = lundi; k < jours.size(); debut += 7 * intervalle) {
-    for (int j = 0; j < 7 && k < jours.size(); ++j) {
+  for (int64_t debut = lundi; k < numeros.size(); debut += 7 * intervalle) {
+    for (int j = 0; j < 7 && k < numeros.size(); ++j) {
       const int64_t jour = debut + j;
-      if (((semaine >> JourDeSemaine(jour)) & 1) == 0 || jour < jours[0]) continue;
-      if (jour != jours[k]) return false;
+      if (((jours_semaine >> JourDeSemaine(jour)) & 1) == 0 || jour < numeros[0]) continue;
+      if (jour != numeros[k]) return false;
       ++k;
     }
   }
   return true;
 }
 
-std::optional<Regle> Annuelle(const HeureCivile& premier, const HeureCivile& second, Jours jours) {
+std::optional<Regle> Annuelle(const HeureCivile& premier, const HeureCivile& second,
+                              Numeros numeros) {
   if (second.mois != premier.mois || second.jour != premier.jour) return std::nullopt;
   const Choix choix{premier.jour, 0, 0};
   for (int64_t intervalle : Diviseurs(second.annee - premier.annee)) {
     if (intervalle > INT_MAX / 12) break;
-    if (EngendreParMois(choix, MoisAbsolu(premier), 12 * intervalle, jours)) {
+    if (EngendreParMois(choix, MoisAbsolu(premier), 12 * intervalle, numeros)) {
       return Regle{.frequence = Frequence::kAnnuelle, .intervalle = static_cast<int>(intervalle)};
     }
   }
   return std::nullopt;
 }
 
-std::optional<Regle> Mensuelle(const HeureCivile& premier, const HeureCivile& second, Jours jours) {
+std::optional<Regle> Mensuelle(const HeureCivile& premier, const HeureCivile& second,
+                               Numeros numeros) {
   const int64_t ecart = MoisAbsolu(second) - MoisAbsolu(premier);
   if (ecart <= 0) return std::nullopt;
-  const int semaine = JourDeSemaine(jours[0]);
-  std::vector<Choix> choix = {{premier.jour, 0, 0}, {0, (premier.jour - 1) / 7 + 1, semaine}};
+  const int jour_semaine = JourDeSemaine(numeros[0]);
+  std::vector<Choix> choix = {{premier.jour, 0, 0}, {0, (premier.jour - 1) / 7 + 1, jour_semaine}};
   if (premier.jour + 7 > JoursDuMois(premier.annee, premier.mois))
-    choix.push_back({0, -1, semaine});
+    choix.push_back({0, -1, jour_semaine});
   for (int64_t intervalle : Diviseurs(ecart)) {
     if (intervalle > INT_MAX) break;
     for (const Choix& c : choix) {
-      if (!EngendreParMois(c, MoisAbsolu(premier), intervalle, jours)) continue;
+      if (!EngendreParMois(c, MoisAbsolu(premier), intervalle, numeros)) continue;
       return Regle{.frequence = Frequence::kMensuelle,
                    .intervalle = static_cast<int>(intervalle),
                    .jour_du_mois = c.jour_du_mois,
@@ -147,21 +150,21 @@ std::optional<Regle> Mensuelle(const HeureCivile& premier, const HeureCivile& se
   return std::nullopt;
 }
 
-std::optional<Regle> HebdomadaireUnJour(Jours jours) {
-  const int64_t ecart = jours[1] - jours[0];
+std::optional<Regle> HebdomadaireUnJour(Numeros numeros) {
+  const int64_t ecart = numeros[1] - numeros[0];
   if (ecart % 7 != 0 || ecart / 7 > INT_MAX) return std::nullopt;
-  const auto semaine = static_cast<uint8_t>(1 << JourDeSemaine(jours[0]));
-  if (!EngendreParSemaine(semaine, ecart / 7, jours)) return std::nullopt;
+  const auto jours_semaine = static_cast<uint8_t>(1 << JourDeSemaine(numeros[0]));
+  if (!EngendreParSemaine(jours_semaine, ecart / 7, numeros)) return std::nullopt;
   return Regle{.frequence = Frequence::kHebdomadaire,
                .intervalle = static_cast<int>(ecart / 7),
-               .jours = semaine};
+               .jours_semaine = jours_semaine};
 }
 
-std::optional<Regle> Quotidienne(Jours jours) {
-  const int64_t ecart = jours[1] - jours[0];
+std::optional<Regle> Quotidienne(Numeros numeros) {
+  const int64_t ecart = numeros[1] - numeros[0];
   if (ecart > INT_MAX) return std::nullopt;
-  for (size_t k = 2; k < jours.size(); ++k) {
-    if (jours[k] - jours[k - 1] != ecart) return std::nullopt;
+  for (size_t k = 2; k < numeros.size(); ++k) {
+    if (numeros[k] - numeros[k - 1] != ecart) return std::nullopt;
   }
   return Regle{.frequence = Frequence::kQuotidienne, .intervalle = static_cast<int>(ecart)};
 }
@@ -170,23 +173,23 @@ std::optional<Regle> Quotidienne(Jours jours) {
 // occurrence, which together show every day of the rule that is ever used:
 // the first week shows the days from the first occurrence's on, the next
 // one the days before it, unless the series ends first.
-std::optional<Regle> HebdomadairePlusieursJours(Jours jours) {
-  const int64_t lundi = jours[0] - (JourDeSemaine(jours[0]) + 6) % 7;
+std::optional<Regle> HebdomadairePlusieursJours(Numeros numeros) {
+  const int64_t lundi = numeros[0] - (JourDeSemaine(numeros[0]) + 6) % 7;
   int64_t intervalle = 0;
-  uint8_t semaine = 0;
-  for (int64_t jour : jours) {
+  uint8_t jours_semaine = 0;
+  for (int64_t jour : numeros) {
     const int64_t rang = (jour - lundi) / 7;
     if (rang > 0 && intervalle == 0) intervalle = rang;
     if (rang != 0 && rang != intervalle) break;
-    semaine |= static_cast<uint8_t>(1 << JourDeSemaine(jour));
+    jours_semaine |= static_cast<uint8_t>(1 << JourDeSemaine(jour));
   }
   if (intervalle == 0) intervalle = 1;
-  if (std::popcount(semaine) < 2 || intervalle > INT_MAX) return std::nullopt;
-  if (intervalle > 1 && (semaine & 1) != 0) return std::nullopt;
-  if (!EngendreParSemaine(semaine, intervalle, jours)) return std::nullopt;
+  if (std::popcount(jours_semaine) < 2 || intervalle > INT_MAX) return std::nullopt;
+  if (intervalle > 1 && (jours_semaine & 1) != 0) return std::nullopt;
+  if (!EngendreParSemaine(jours_semaine, intervalle, numeros)) return std::nullopt;
   return Regle{.frequence = Frequence::kHebdomadaire,
                .intervalle = static_cast<int>(intervalle),
-               .jours = semaine};
+               .jours_semaine = jours_semaine};
 }
 
 }  // namespace
@@ -194,19 +197,19 @@ std::optional<Regle> HebdomadairePlusieursJours(Jours jours) {
 std::optional<Regle> TrouverSerie(std::span<const Occurrence> occurrences, bool journees) {
   const size_t n = occurrences.size();
   if (n < 3 || n > kOccurrencesMax || !MemeForme(occurrences, journees)) return std::nullopt;
-  std::vector<int64_t> numeros(n);
+  std::vector<int64_t> numeros_debuts(n);
   for (size_t k = 0; k < n; ++k) {
     const HeureCivile& d = occurrences[k].debut;
-    numeros[k] = JoursDepuis1970(d.annee, d.mois, d.jour);
+    numeros_debuts[k] = JoursDepuis1970(d.annee, d.mois, d.jour);
   }
-  const Jours jours(numeros);
+  const Numeros numeros(numeros_debuts);
   const HeureCivile& premier = occurrences[0].debut;
   const HeureCivile& second = occurrences[1].debut;
-  std::optional<Regle> regle = Annuelle(premier, second, jours);
-  if (!regle) regle = Mensuelle(premier, second, jours);
-  if (!regle) regle = HebdomadaireUnJour(jours);
-  if (!regle) regle = Quotidienne(jours);
-  if (!regle) regle = HebdomadairePlusieursJours(jours);
+  std::optional<Regle> regle = Annuelle(premier, second, numeros);
+  if (!regle) regle = Mensuelle(premier, second, numeros);
+  if (!regle) regle = HebdomadaireUnJour(numeros);
+  if (!regle) regle = Quotidienne(numeros);
+  if (!regle) regle = HebdomadairePlusieursJours(numeros);
   if (regle) regle->nombre = static_cast<int>(n);
   return regle;
 }
@@ -217,10 +220,10 @@ std::string TexteRegle(const Regle& regle) {
   std::string texte = std::string("FREQ=") + kFrequences[static_cast<int>(regle.frequence)];
   texte += ";COUNT=" + std::to_string(regle.nombre);
   if (regle.intervalle > 1) texte += ";INTERVAL=" + std::to_string(regle.intervalle);
-  if (regle.frequence == Frequence::kHebdomadaire && std::popcount(regle.jours) > 1) {
+  if (regle.frequence == Frequence::kHebdomadaire && std::popcount(regle.jours_semaine) > 1) {
     const char* separateur = ";BYDAY=";
     for (int j = 1; j <= 7; ++j) {
-      if (((regle.jours >> (j % 7)) & 1) == 0) continue;
+      if (((regle.jours_semaine >> (j % 7)) & 1) == 0) continue;
       texte += separateur;
       texte += kJours[j % 7];
       separateur = ",";

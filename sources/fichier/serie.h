@@ -31,7 +31,7 @@ struct Regle {
   int intervalle = 1;  // INTERVAL: every how many days, weeks, months or years
   // kHebdomadaire: the days of the week, bit j for JourDeSemaine j (bit 0
   // Sunday). The first occurrence's day is always among them.
-  uint8_t jours = 0;
+  uint8_t jours_semaine = 0;
   // kMensuelle: the day of the month (BYMONTHDAY); 0 when by weekday.
   int jour_du_mois = 0;
   // kMensuelle by weekday: which one of the month, 1 to 5 or -1 for the last,
