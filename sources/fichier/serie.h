@@ -38,8 +38,6 @@ struct Regle {
   // and the weekday as JourDeSemaine counts it (0 Sunday).
   int rang = 0;
   int jour_semaine = 0;
-
-  friend bool operator==(const Regle&, const Regle&) = default;
 };
 
 // The rule whose expansion from the first occurrence, under RFC 5545, gives
