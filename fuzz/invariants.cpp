@@ -84,8 +84,8 @@ std::string VerifierValeurDate(std::string_view ligne, std::string_view dtstamp,
   const std::string_view nom = debut ? "DTSTART" : "DTEND";
   const std::string cite = std::string(ligne.substr(0, 80));
   const bool jour = parametres.substr(nom.size()) == ";VALUE=DATE";
-  const bool locale = parametres.substr(nom.size()).starts_with(";TZID=") &&
-                      parametres.size() > nom.size() + 6;
+  const bool locale =
+      parametres.substr(nom.size()).starts_with(";TZID=") && parametres.size() > nom.size() + 6;
   const bool utc = parametres == nom;
   if (!jour && !locale && !utc) return "a date line of no known form: " + cite;
   if (!Calendrier(valeur, !jour, utc)) return "a date line without a calendar value: " + cite;

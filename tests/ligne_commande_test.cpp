@@ -255,11 +255,10 @@ TEST(LigneDeCommandeProgrammeTest, CharsetDateOrderAndQuietChangeWhatTheyName) {
     EXPECT_EQ(e.code(), 0);
     EXPECT_EQ(e.erreur, c.erreur);
     const std::string bloc =
-        c.sujet == nullptr ? ""
-                           : BlocAttendu("U", 1,
-                                         "SUMMARY:" + std::string(c.sujet) +
-                                             "\nDESCRIPTION:notes\\n\n \n",
-                                         "20090213T100000");
+        c.sujet == nullptr
+            ? ""
+            : BlocAttendu("U", 1, "SUMMARY:" + std::string(c.sujet) + "\nDESCRIPTION:notes\\n\n \n",
+                          "20090213T100000");
     EXPECT_EQ(Evenements(d.Lire("agenda.ics")), bloc + "END:VCALENDAR\r\n");
   }
 }

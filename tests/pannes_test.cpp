@@ -206,6 +206,7 @@ TEST_F(PannesTest, ResultNameTakenByADirectoryIsError5AndTouchesNothingElse) {
   Execution f = Lancer(Avec({dir_.Sous("agenda.txt")}));
   EXPECT_EQ(f.code(), 5);
   EXPECT_EQ(f.sortie, "Runtime error 5 agenda.ics: Is a directory\r\n");
+  EXPECT_EQ(f.erreur, "vellumcast: agenda.ics: Is a directory\n");
   auto apres = Etat(dir_.chemin());
   // The trace log is created before the result file, and holds nothing yet.
   EXPECT_EQ(apres["Vellumcast.log"], "");

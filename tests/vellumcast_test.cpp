@@ -1,13 +1,12 @@
 // The conversion's handlers, run in memory: each test feeds an input to one
 // operation of a Conversion and looks at what it left in the event buffer,
-// the registry, the result and the trace.
+// the result and the trace.
 #include "vellumcast.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
 #include <string>
-#include <vector>
 
 #include "banc.h"
 #include "utf8.h"
@@ -241,65 +240,6 @@ TEST(RecupererUidTest, BlanksJoinedEmptyGivesA) {
     b.sonde.RECUPERER_UID();
     EXPECT_EQ(b.etat().CH_UID.vue(), c.uid) << c.entree;
   }
-}
-
-TEST(RegistreTest, LookupFollowsEquivalWithTheStoredTextFirst) {
-  struct Cas {
-    std::vector<std::string> stockes;
-    std::string cherche;
-    bool trouve;
-  } cas[] = {
-      {{}, "0", true},
-      {{"ABC"}, "abc", true},
-      {{"ABC"}, "ABC", true},
-      {{"ABC=1"}, "ABC", true},
-      {{"ABC>2"}, "abc", true},
-      {{"ABCD"}, "ABC", false},
-      {{"ABC"}, "ABCD", false},
-      {{"ABC"}, "AB", false},
-      {{"A>B=C"}, "A", true},
-      {{"A>B=C"}, "A>B", true},
-      {{"A>B=C"}, "a>b=c", true},
-      {{"A>B=C"}, "A>", false},
-      {{"A>B=C"}, "A>B=", false},
-      {{"A>B=C"}, "B", false},
-      {{"\xC9T\xC9"}, "\xE9t\xE9", false},
-      {{"X", "Y=1", "Z"}, "y", true},
-      {{"ABC,1"}, "ABC", false},
-  };
-  for (const Cas& c : cas) {
-    Registre r;
-    for (const std::string& s : c.stockes) ASSERT_FALSE(r.DejaRencontre(s)) << s;
-    size_t avant = r.size();
-    EXPECT_EQ(r.DejaRencontre(c.cherche), c.trouve) << c.cherche;
-    // A miss stores the identifier; a hit stores nothing.
-    EXPECT_EQ(r.size(), avant + (c.trouve ? 0 : 1)) << c.cherche;
-    if (!c.trouve) {
-      EXPECT_EQ(r.record(avant), c.cherche);
-    }
-  }
-}
-
-TEST(RegistreTest, RecordsInTheOrderFirstMet) {
-  Registre r;
-  EXPECT_EQ(r.size(), 1u);
-  EXPECT_EQ(r.record(0), "0");
-  EXPECT_FALSE(r.DejaRencontre("X"));
-  EXPECT_FALSE(r.DejaRencontre("Y"));
-  EXPECT_TRUE(r.DejaRencontre("x"));
-  ASSERT_EQ(r.size(), 3u);
-  EXPECT_EQ(r.record(1), "X");
-  EXPECT_EQ(r.record(2), "Y");
-}
-
-TEST(RegistreTest, ManyIdentifiersStillFoundByEveryPrefixWord) {
-  Registre r;
-  for (int i = 0; i < 20000; ++i) ASSERT_FALSE(r.DejaRencontre("ID" + std::to_string(i) + "=v"));
-  for (int i = 0; i < 20000; i += 997) {
-    EXPECT_TRUE(r.DejaRencontre("id" + std::to_string(i))) << i;
-    EXPECT_TRUE(r.DejaRencontre("ID" + std::to_string(i) + "=V")) << i;
-  }
-  EXPECT_FALSE(r.DejaRencontre("ID2000="));
 }
 
 // ---------------------------------------------------------------- event writer

@@ -1,3 +1,4 @@
+// Names and arguments shown on standard error as the locale allows.
 #include "affichage.h"
 
 #include <cstdlib>

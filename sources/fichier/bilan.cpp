@@ -1,3 +1,4 @@
+// The summary's lines: events written, and a note per kind of loss.
 #include "bilan.h"
 
 #include "reglages.h"

@@ -1,3 +1,4 @@
+// Numbers to and from digits, and the word comparison EQUIVAL.
 #include "chaines.h"
 
 #include <limits>

@@ -1,3 +1,4 @@
+// The run's own files, the input and the standard streams, kept from the result.
 #include "collisions.h"
 
 #include <sys/stat.h>

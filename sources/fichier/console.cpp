@@ -1,3 +1,4 @@
+// The terminal: clearing, colour set back on every end, raw key reads.
 #include "console.h"
 
 #include <poll.h>

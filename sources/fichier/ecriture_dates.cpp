@@ -1,3 +1,4 @@
+// The date-valued lines of an event, written in their form.
 #include "ecriture_dates.h"
 
 #include "fichiers.h"

@@ -1,3 +1,4 @@
+// Opening the input and the names a run writes, the prompt, the input's names.
 #include "fichiers.h"
 
 #include <fcntl.h>

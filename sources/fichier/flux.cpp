@@ -1,3 +1,4 @@
+// The byte streams' system calls: reads, writes, closes and their failures.
 #include "flux.h"
 
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// The date parser: a list cut into words, each date read into its typed value.
 #include "lecture_dates.h"
 
 #include <algorithm>

@@ -1,6 +1,7 @@
 // Zone words: the names of UTC, and numeric offsets with or after them.
 #include "mots_de_zone.h"
 
+#include <algorithm>
 #include <array>
 
 namespace vellumcast {
@@ -25,12 +26,7 @@ int Nombre(std::string_view chiffres) {
   return n;
 }
 
-bool QueDesChiffres(std::string_view texte) {
-  for (char c : texte) {
-    if (!Chiffre(c)) return false;
-  }
-  return true;
-}
+bool QueDesChiffres(std::string_view texte) { return std::ranges::all_of(texte, Chiffre); }
 
 // The offset of a sign and hours, then minutes after a colon or, with two
 // hour digits, right after them. `une_heure`: one hour digit is enough.

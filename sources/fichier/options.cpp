@@ -1,3 +1,4 @@
+// The options table, each option's reader, the help and version texts.
 #include "options.h"
 
 #include <cstdlib>

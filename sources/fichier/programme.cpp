@@ -1,3 +1,4 @@
+// Start-up, the run over real files, its summary and the run-time error stop.
 #include "programme.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// The registry's hashed index of identifiers and their word prefixes.
 #include "registre.h"
 
 #include "chaines.h"

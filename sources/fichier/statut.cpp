@@ -1,3 +1,4 @@
+// System errors mapped to run-time error numbers, and the error texts.
 #include "statut.h"
 
 #include <cerrno>

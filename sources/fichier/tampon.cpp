@@ -1,3 +1,4 @@
+// The buffer's move to disk and its reading back, line by line.
 #include "tampon.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// A trace line written to the log and shown on the console.
 #include "trace.h"
 
 #include "console.h"

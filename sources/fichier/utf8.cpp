@@ -1,3 +1,4 @@
+// The character set tables, UTF-8 reading, and what the bytes tell of the set.
 #include "utf8.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// The conversion's run: prologue, documents, scratch names erased, closing line.
 #include "vellumcast.h"
 
 #include <array>
@@ -18,7 +19,7 @@ constexpr std::array<std::string_view, 4> kEnTete = {
 }  // namespace
 
 Conversion::Conversion(Source* source, Resultat* result, Trace* trace, Repertoire* repertoire,
-                       Erreurs* erreurs, Options options)
+                       Erreurs* erreurs, const Options& options)
     : source_(source),
       result_(result),
       trace_(trace),

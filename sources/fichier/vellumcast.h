@@ -91,7 +91,7 @@ class RapportLecture : public Rapporteur {
 class Conversion {
  public:
   Conversion(Source* source, Resultat* result, Trace* trace, Repertoire* repertoire,
-             Erreurs* erreurs, Options options = {});
+             Erreurs* erreurs, const Options& options = {});
 
   // The whole result: Prologue, Documents, EcrireCapture, EffacerBrouillons
   // and FinCalendrier.
