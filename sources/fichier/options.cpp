@@ -30,6 +30,10 @@ constexpr std::string_view kAide =
     "  --timezone ZONE    the time zone the export's times were kept in, a name of\n"
     "                     the tz database such as America/New_York (the default:\n"
     "                     the zone France, that is Europe/Paris)\n"
+    "  --stable-uids      each event's UID made of its document's identifier and\n"
+    "                     its start, the same when the export is converted again\n"
+    "  --series           a document whose dates follow one rule as one recurring\n"
+    "                     event\n"
     "  -q, --quiet        no summary of the run on standard error\n"
     "  -h, --help         show this help and exit\n"
     "  -V, --version      show the version and exit\n"
@@ -112,6 +116,16 @@ std::string Version(std::string_view, LigneDeCommande* ligne) {
   return {};
 }
 
+std::string UidsStables(std::string_view, LigneDeCommande* ligne) {
+  ligne->options.uids_stables = true;
+  return {};
+}
+
+std::string Series(std::string_view, LigneDeCommande* ligne) {
+  ligne->options.series = true;
+  return {};
+}
+
 std::string Silence(std::string_view, LigneDeCommande* ligne) {
   ligne->silencieux = true;
   return {};
@@ -126,6 +140,8 @@ constexpr Option kOptions[] = {
     {"--charset", 0, "a character set", LireJeuDeCaracteres},
     {"--date-order", 0, "dmy, mdy or ymd", LireOrdre},
     {"--timezone", 0, "a time zone", LireFuseau},
+    {"--stable-uids", 0, "", UidsStables},
+    {"--series", 0, "", Series},
 };
 
 // The option `arg` names, and its value when it follows "=" (or the letter
