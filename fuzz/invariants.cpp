@@ -1,6 +1,8 @@
 #include "invariants.h"
 
 #include <algorithm>
+#include <functional>
+#include <set>
 #include <string>
 
 #include "attendus.h"
@@ -25,6 +27,7 @@ enum Rang {
   kDtstart,
   kDtend,
   kJournee,
+  kRegle,
   kStatus,
   kCategories,
   kTransp,
@@ -40,6 +43,7 @@ int RangLigneComplete(std::string_view l) {
   if (STARTSWITH(l, "DTSTART;") || STARTSWITH(l, "DTSTART:")) return kDtstart;
   if (STARTSWITH(l, "DTEND;") || STARTSWITH(l, "DTEND:")) return kDtend;
   if (l == "X-MICROSOFT-CDO-ALLDAYEVENT:TRUE") return kJournee;
+  if (STARTSWITH(l, "RRULE:FREQ=")) return kRegle;
   if (l == "STATUS:CONFIRMED") return kStatus;
   if (l == "CATEGORIES:MEETING") return kCategories;
   if (l == "TRANSP:OPAQUE") return kTransp;
@@ -100,7 +104,8 @@ std::string VerifierValeurDate(std::string_view ligne, std::string_view dtstamp,
 }
 
 // Checks the blocks between the prologue and the closing line.
-std::string VerifierBlocs(std::string_view corps, size_t* blocs) {
+std::string VerifierBlocs(std::string_view corps, bool uids_stables, size_t* blocs) {
+  std::set<std::string, std::less<>> uids;
   *blocs = 0;
   int rang = -1;  // rank of the previous line of the open block; -1 outside a block
   std::string dtstamp;
@@ -136,6 +141,12 @@ std::string VerifierBlocs(std::string_view corps, size_t* blocs) {
         ++*blocs;
         break;
       case kUid: {
+        // Stable UIDs are all different; the others end in the block's number.
+        if (uids_stables) {
+          if (!uids.emplace(ligne).second)
+            return "a UID twice: " + std::string(ligne.substr(0, 80));
+          break;
+        }
         // "UID:", the identifier, "-" and the run-wide number of this block.
         std::string attendu = "-";
         attendu += std::to_string(*blocs);
@@ -175,7 +186,7 @@ std::string VerifierBlocs(std::string_view corps, size_t* blocs) {
 
 }  // namespace
 
-std::string VerifierResultat(std::string_view resultat, size_t* blocs) {
+std::string VerifierResultat(std::string_view resultat, size_t* blocs, bool uids_stables) {
   *blocs = 0;
   std::string_view reste = resultat;
   const std::string& prologue = PrologueAttendu();
@@ -191,7 +202,7 @@ std::string VerifierResultat(std::string_view resultat, size_t* blocs) {
     return "the result does not end with END:VCALENDAR";
   }
   reste.remove_suffix(kFin.size());
-  return VerifierBlocs(reste, blocs);
+  return VerifierBlocs(reste, uids_stables, blocs);
 }
 
 Options OptionsTirees(std::string_view entree) {
@@ -201,6 +212,8 @@ Options OptionsTirees(std::string_view entree) {
   options.ordre_dates = static_cast<OrdreDates>(premier / 3 % kOrdres);
   constexpr Jeu kJeux[] = {Jeu::kIso88591, Jeu::kWindows1252, Jeu::kUtf8};
   options.jeu = kJeux[premier / 9 % 3];
+  options.uids_stables = (premier / 27 & 1) != 0;
+  options.series = (premier / 27 & 2) != 0;
   return options;
 }
 
@@ -216,7 +229,7 @@ Bilan VerifierConversion(std::string_view entree, const Options& options) {
   };
   // Nothing in memory can fail: any error is the conversion's own fault.
   if (!t.erreur.empty()) return echec("the run stopped: " + t.erreur);
-  std::string e = VerifierResultat(bilan.resultat, &bilan.blocs);
+  std::string e = VerifierResultat(bilan.resultat, &bilan.blocs, options.uids_stables);
   if (!e.empty()) return echec(e);
 
   // Every block is one date of the input, which takes two separators there.

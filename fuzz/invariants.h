@@ -39,6 +39,7 @@ std::string VerifierFrontiere(std::string_view entree, size_t position, const Op
 
 // Checks a result file alone; empty when it is well formed. `blocs` receives
 // the number of event blocks.
-std::string VerifierResultat(std::string_view resultat, size_t* blocs);
+// `uids_stables`: the UIDs are made of identifiers and starts, not numbers.
+std::string VerifierResultat(std::string_view resultat, size_t* blocs, bool uids_stables = false);
 
 }  // namespace vellumcast

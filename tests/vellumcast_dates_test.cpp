@@ -20,7 +20,8 @@ class Releve : public Rapporteur {
   void Signaler(Perte perte) override {
     static const char* const kNoms[] = {"annee-limite", "sans-debut", "coupee",  "ilisible",
                                         "invalide",     "siecle",     "journee", "zone",
-                                        "ambigue",      "controle",   "utf8",    "pas-utf8"};
+                                        "ambigue",      "serie",      "sans-id", "uid-partage",
+                                        "controle",     "utf8",       "pas-utf8"};
     static_assert(std::size(kNoms) == kPertes);
     texte += (texte.empty() ? "" : " ") + std::string(kNoms[static_cast<int>(perte)]);
   }

@@ -96,6 +96,17 @@ std::string BilanConversion::Note(Perte perte, const Releve& r, const Options& o
              " twice in the time zone " + options.fuseau.tzid() + lignes +
              ": written in UTC at the instant RFC 5545 gives (a skipped time with the offset "
              "before the change, a repeated time at its first occurrence)";
+    case Perte::kSerie:
+      return Nombre(r.nombre, "series", "series") + " written, holding " +
+             Nombre(occurrences_series_, "event", "events") + lignes +
+             ": each one recurring event whose rule gives every date of its document";
+    case Perte::kSansIdentifiant:
+      return Nombre(r.nombre, "document", "documents") + " without an identifier of " +
+             (un ? "its" : "their") + " own" + lignes +
+             ": named by the hash of the subject, location and dates, the same in every run";
+    case Perte::kUidPartage:
+      return Nombre(r.nombre, "event", "events") + " with the identifier and start of another" +
+             lignes + ": their UIDs end in -2, -3, ... in the order of the export";
     case Perte::kControles:
       return Nombre(r.nombre, "character", "characters") + " 0x80 to 0x9F read as " +
              (un ? "a control character" : "control characters") + lignes +

@@ -31,6 +31,11 @@ class BilanConversion {
 
   // One occurrence of `perte`, on input line `ligne`.
   void Noter(Perte perte, uint64_t ligne);
+  // A series written, holding `occurrences` events, for the list on `ligne`.
+  void Serie(int occurrences, uint64_t ligne) {
+    Noter(Perte::kSerie, ligne);
+    occurrences_series_ += static_cast<uint64_t>(occurrences);
+  }
   // A date left out as no calendar date, on input line `ligne`; `ordres`
   // are the date orders, as bits, under which it would be one.
   void DateInvalide(uint8_t ordres, uint64_t ligne);
@@ -65,6 +70,7 @@ class BilanConversion {
   uint64_t documents_ = 0;
   uint64_t evenements_ = 0;
   uint64_t repetitions_ = 0;
+  uint64_t occurrences_series_ = 0;
   int premiere_ = 0;
   int derniere_ = 0;
   std::array<Releve, kPertes> releves_;

@@ -14,10 +14,14 @@ void Conversion::RECUPERER_DATES(Liste liste) {
   (debuts ? ligne_debuts_ : ligne_fins_) = source_->Ligne();
   dates->Vider();
   LectureDates lecture(options_.ordre_dates, liste, dates, &etat_.RDV_RECURRENT, &rapport_);
-  int fin = source_->Jusqua<'\n', kFinEntree>([&lecture](std::string_view s) {
+  Signature* signature = options_.uids_stables ? &signature_ : nullptr;
+  if (signature != nullptr) signature->Ajouter(etat_.LIGNE);
+  int fin = source_->Jusqua<'\n', kFinEntree>([&lecture, signature](std::string_view s) {
     lecture.Lire(s);
+    if (signature != nullptr) signature->Ajouter(s);
     return s.size();
   });
+  if (signature != nullptr) signature->Ajouter("\n");
   lecture.Finir();
   if (fin == '\n') source_->NEXTCAR();
 }

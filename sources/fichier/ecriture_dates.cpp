@@ -16,20 +16,31 @@ char* Chiffres(char* p, int valeur, int chiffres) {
   return p + chiffres;
 }
 
-}  // namespace
-
-void EcrireLigneDate(Resultat* result, std::string_view nom, Forme forme, const HeureCivile& h,
-                     std::string_view tzid) {
-  char valeur[16];
-  char* p = Chiffres(valeur, h.annee, 4);
+// Writes the digits of `h` at `p`, a day's or a date-time's; returns their end.
+char* EcrireChiffres(char* p, const HeureCivile& h, bool jour) {
+  p = Chiffres(p, h.annee, 4);
   p = Chiffres(p, h.mois, 2);
   p = Chiffres(p, h.jour, 2);
-  if (forme != Forme::kJour) {
+  if (!jour) {
     *p++ = 'T';
     p = Chiffres(p, h.heure, 2);
     p = Chiffres(p, h.minute, 2);
     p = Chiffres(p, h.seconde, 2);
   }
+  return p;
+}
+
+}  // namespace
+
+std::string ChiffresDate(const HeureCivile& h, bool jour) {
+  char valeur[16];
+  return std::string(valeur, static_cast<size_t>(EcrireChiffres(valeur, h, jour) - valeur));
+}
+
+void EcrireLigneDate(Resultat* result, std::string_view nom, Forme forme, const HeureCivile& h,
+                     std::string_view tzid) {
+  char valeur[16];
+  char* p = EcrireChiffres(valeur, h, forme == Forme::kJour);
   if (forme == Forme::kUtc) *p++ = 'Z';
   result->PUT(nom);
   if (forme == Forme::kLocale) {

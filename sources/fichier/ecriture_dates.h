@@ -3,6 +3,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "calendrier.h"
@@ -29,6 +30,9 @@ struct DatesEvenement {
 // `tzid` names the zone of the local form.
 void EcrireLigneDate(Resultat* result, std::string_view nom, Forme forme, const HeureCivile& h,
                      std::string_view tzid = {});
+
+// The digits of `h`: "yyyymmddThhmmss", or "yyyymmdd" for a day.
+std::string ChiffresDate(const HeureCivile& h, bool jour);
 
 // The day after the day of `h`, at 00:00:00.
 HeureCivile Lendemain(const HeureCivile& h);

@@ -1,27 +1,19 @@
 // What a finished document gives the result: nothing but a trace line for a
 // recurring document met before, else one event block per start date before
-// the year limit, written by the event writer.
+// the year limit, or one block for the series its dates form; and the event
+// writer.
 #include <limits>
 #include <optional>
 #include <string>
 
 #include "ecriture_dates.h"
-#include "mots_de_zone.h"
+#include "serie.h"
 #include "utf8.h"
 #include "vellumcast.h"
 
 namespace vellumcast {
 
 namespace {
-
-// Whether two zone words are the same, letters in any case.
-bool MemeMot(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (TOLOWERCASE(a[i]) != TOLOWERCASE(b[i])) return false;
-  }
-  return true;
-}
 
 // Writes the line `octets`, bytes as read, to the result in UTF-8 as the texts
 // are, through `conversion`, and its line end: an identifier is the input's
@@ -60,98 +52,85 @@ void Conversion::Emettre() {
     if (ligne_document_ != 0) bilan_.Noter(Perte::kSansDebut, ligne_document_);
     return;
   }
+  if (options_.series && EcrireSerie()) return;
+  if (!Paires(Passe::kEcrire)) bilan_.Noter(Perte::kSansDebut, ligne_debuts_);
+}
+
+bool Conversion::Paires(Passe passe) {
+  Etat& e = etat_;
   dates_debut_.Rembobiner();
   dates_fin_.Rembobiner();
+  // Gathering the dates of a series tells nothing: the pass that follows does.
+  muet_ = passe == Passe::kRecueillir;
   bool une_date = false;
   while (!Echec() && NEXT_START_DATE(&e.START_DATE)) {
     une_date = true;
     bool a_fin = e.a_dates_fin && NEXT_END_DATE(&e.END_DATE);
     if (e.START_DATE.annee >= options_.annee_limite) {
-      bilan_.Noter(Perte::kAnneeLimite, ligne_debuts_);
+      if (!muet_) bilan_.Noter(Perte::kAnneeLimite, ligne_debuts_);
       continue;
     }
     // A date that is no calendar date is never written: its event goes
     // without it, and keeps the other dates paired as the lists give them.
     if (!e.START_DATE.calendrier) {
-      bilan_.DateInvalide(e.START_DATE.ordres, ligne_debuts_);
+      if (!muet_) bilan_.DateInvalide(e.START_DATE.ordres, ligne_debuts_);
       continue;
     }
     if (a_fin && !e.END_DATE.calendrier) {
-      bilan_.DateInvalide(e.END_DATE.ordres, ligne_fins_);
+      if (!muet_) bilan_.DateInvalide(e.END_DATE.ordres, ligne_fins_);
       a_fin = false;
     }
-    EcrireBloc(e.START_DATE, a_fin ? &e.END_DATE : nullptr);
+    DatesEvenement dates;
+    if (!Dater(e.START_DATE, a_fin ? &e.END_DATE : nullptr, &dates)) {
+      if (!muet_) bilan_.DateInvalide(0, ligne_debuts_);
+      continue;
+    }
+    if (passe == Passe::kEcrire) EcrireBloc(e.START_DATE, dates);
+    if (passe == Passe::kRecueillir) Recueillir(e.START_DATE, dates);
   }
-  if (!une_date) bilan_.Noter(Perte::kSansDebut, ligne_debuts_);
+  muet_ = false;
+  return une_date;
 }
 
-void Conversion::EcrireBloc(const Date& debut, const Date* fin) {
-  DatesEvenement dates;
-  if (!Dater(debut, fin, &dates)) {
-    bilan_.DateInvalide(0, ligne_debuts_);
-    return;
+void Conversion::Recueillir(const Date& debut, const DatesEvenement& dates) {
+  if (serie_.occurrences.size() > static_cast<size_t>(kOccurrencesMax)) return;
+  if (serie_.occurrences.empty()) {
+    serie_.debut = debut;
+    serie_.dates = dates;
   }
+  // Only local times of the zone, or days, repeat by a rule.
+  serie_.possible =
+      serie_.possible && dates.forme != Forme::kUtc && dates.forme == serie_.dates.forme;
+  serie_.occurrences.push_back(
+      {dates.debut, dates.fin.has_value(), dates.fin.value_or(dates.debut)});
+}
+
+bool Conversion::EcrireSerie() {
+  serie_.occurrences.clear();
+  serie_.possible = true;
+  Paires(Passe::kRecueillir);
+  if (!serie_.possible || Echec()) return false;
+  const std::optional<Regle> regle =
+      TrouverSerie(serie_.occurrences, serie_.dates.forme == Forme::kJour);
+  if (!regle) return false;
+  // The notes each date calls for, once, without writing its event.
+  Paires(Passe::kNoter);
+  bilan_.Evenement(serie_.debut.annee);
+  bilan_.Serie(regle->nombre, ligne_debuts_);
+  ECRIRE_DEBUT_RDV(serie_.debut, true);
+  ECRIRE_NEW_RDV();
+  EcrireDates(serie_.dates);
+  result_->PUTLN("RRULE:" + TexteRegle(*regle));
+  ECRIRE_FIN_RDV();
+  return true;
+}
+
+void Conversion::EcrireBloc(const Date& debut, const DatesEvenement& dates) {
   bilan_.Evenement(debut.annee);
-  ECRIRE_DEBUT_RDV();
+  ECRIRE_DEBUT_RDV(debut, false);
   ECRIRE_NEW_RDV();
   EcrireDates(dates);
   ECRIRE_FIN_RDV();
-}
-
-Placement Conversion::Situer(const Date& date, uint64_t ligne) {
-  const HeureCivile h = date.Civile();
-  const std::string_view mot = date.Zone();
-  if (!mot.empty()) {
-    // A word that states the offset gives the instant exactly.
-    if (std::optional<int32_t> decalage = DecalageDuMot(mot)) {
-      Placement p;
-      p.utc = h.Secondes() - *decalage;
-      return p;
-    }
-    // The zone's own abbreviation at that time confirms the time; any other
-    // word is not applied.
-    if (!MemeMot(mot, options_.fuseau.Abreviation(h))) bilan_.ZoneIgnoree(mot, ligne);
-  }
-  const Placement p = options_.fuseau.Placer(h);
-  if (p.inexistante || p.double_) bilan_.Noter(Perte::kHeureAmbigue, ligne);
-  return p;
-}
-
-bool Conversion::Dater(const Date& debut, const Date* fin, DatesEvenement* dates) {
-  dates->estampille = debut.Civile();
-  if (debut.genre == Genre::kJournee) {
-    dates->forme = Forme::kJour;
-    dates->debut = debut.Civile();
-    // The end is exclusive in iCalendar: the day after the end date.
-    if (fin != nullptr) dates->fin = Lendemain(fin->Civile());
-    if (dates->fin && dates->fin->annee > 9999) dates->fin.reset();
-    return true;
-  }
-  const Placement d = Situer(debut, ligne_debuts_);
-  std::optional<Placement> f;
-  std::optional<HeureCivile> fin_locale;
-  if (fin != nullptr) {
-    // An end given as a day ends at the next day's midnight.
-    if (fin->genre == Genre::kJournee) {
-      fin_locale = Lendemain(fin->Civile());
-      f = options_.fuseau.Placer(*fin_locale);
-    } else {
-      fin_locale = fin->Civile();
-      f = Situer(*fin, ligne_fins_);
-    }
-  }
-  // Either date in UTC takes the other with it.
-  if (d.locale && (!f || f->locale)) {
-    dates->forme = Forme::kLocale;
-    dates->debut = debut.Civile();
-    dates->fin = fin_locale;
-  } else {
-    dates->forme = Forme::kUtc;
-    dates->debut = HeureCivile::De(d.utc);
-    if (f) dates->fin = HeureCivile::De(f->utc);
-  }
-  if (dates->fin && (dates->fin->annee < 0 || dates->fin->annee > 9999)) dates->fin.reset();
-  return dates->debut.annee >= 0 && dates->debut.annee <= 9999;
 }
 
 void Conversion::EcrireDates(const DatesEvenement& dates) {
@@ -166,19 +145,45 @@ void Conversion::EcrireDates(const DatesEvenement& dates) {
   }
 }
 
-void Conversion::ECRIRE_DEBUT_RDV() {
+std::string Conversion::Uid(const Date& debut, bool serie) {
+  const Etat& e = etat_;
+  // Never cut: every block keeps its own number or start whatever the
+  // identifier's length. The trace keeps the identifier's bytes as read.
+  std::string uid = "UID:";
+  if (!options_.uids_stables) {
+    uid += e.CH_UID.vue();
+    uid += '-';
+    uid += INT2STR(e.NO_UID).vue();
+    return uid;
+  }
+  if (e.a_uid) {
+    uid += e.CH_UID.vue();
+  } else {
+    uid += signature_.Texte();
+    if (!signature_notee_) bilan_.Noter(Perte::kSansIdentifiant, ligne_document_);
+    signature_notee_ = true;
+  }
+  // A series is its document; an event, its document's start as read.
+  if (!serie) {
+    uid += '-';
+    uid += ChiffresDate(debut.Civile(), debut.genre == Genre::kJournee);
+  }
+  if (const uint32_t avant = uids_.Compter(std::string_view(uid).substr(4)); avant > 0) {
+    uid += '-';
+    uid += std::to_string(avant + 1);
+    bilan_.Noter(Perte::kUidPartage, ligne_debuts_);
+  }
+  return uid;
+}
+
+void Conversion::ECRIRE_DEBUT_RDV(const Date& debut, bool serie) {
   result_->PUTLN("BEGIN:VEVENT");
   if (etat_.NO_UID == std::numeric_limits<int32_t>::max()) {
     erreurs_->Signaler(Statut::Erreur(kDebordement));
     return;
   }
   ++etat_.NO_UID;
-  // Never cut: every block keeps its own number whatever the identifier's
-  // length. The trace keeps the identifier's bytes as read.
-  std::string uid = "UID:";
-  uid += etat_.CH_UID.vue();
-  uid += '-';
-  uid += INT2STR(etat_.NO_UID).vue();
+  const std::string uid = Uid(debut, serie);
   RapportLigne rapport(&bilan_, ligne_uid_);
   PutlnUtf8(result_, EnUtf8(options_.jeu, &rapport), uid);
   trace_->REPORT(uid);

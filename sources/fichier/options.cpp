@@ -36,6 +36,10 @@ constexpr std::string_view kAide =
     "                     the zone France, that is Europe/Paris)\n"
     "  --no-wait          stop with error 5 when another run works in the\n"
     "                     directory, instead of waiting for it to end\n"
+    "  --stable-uids      each event's UID made of its document's identifier and\n"
+    "                     its start, the same when the export is converted again\n"
+    "  --series           a document whose dates follow one rule as one recurring\n"
+    "                     event\n"
     "  -q, --quiet        no summary of the run on standard error\n"
     "  -h, --help         show this help and exit\n"
     "  -V, --version      show the version and exit\n"
@@ -120,6 +124,16 @@ std::string Version(std::string_view, LigneDeCommande* ligne) {
   return {};
 }
 
+std::string UidsStables(std::string_view, LigneDeCommande* ligne) {
+  ligne->options.uids_stables = true;
+  return {};
+}
+
+std::string Series(std::string_view, LigneDeCommande* ligne) {
+  ligne->options.series = true;
+  return {};
+}
+
 std::string Silence(std::string_view, LigneDeCommande* ligne) {
   ligne->silencieux = true;
   return {};
@@ -140,6 +154,8 @@ constexpr Option kOptions[] = {
     {"--date-order", 0, "dmy, mdy or ymd", LireOrdre},
     {"--timezone", 0, "a time zone", LireFuseau},
     {"--no-wait", 0, "", SansAttente},
+    {"--stable-uids", 0, "", UidsStables},
+    {"--series", 0, "", Series},
 };
 
 // The option `arg` names, and its value when it follows "=" (or the letter

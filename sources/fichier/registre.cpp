@@ -2,13 +2,11 @@
 #include "registre.h"
 
 #include "chaines.h"
+#include "uids.h"
 
 namespace vellumcast {
 
 namespace {
-
-constexpr uint64_t kFnvBase = 0xcbf29ce484222325ull;
-constexpr uint64_t kFnvPremier = 0x100000001b3ull;
 
 // FNV-1a over the folded bytes: the hash of each prefix comes on the way.
 uint64_t Suivant(uint64_t h, char c) {

@@ -26,6 +26,11 @@ struct Options {
   OrdreDates ordre_dates = OrdreDates::kJourMois;
   // The zone the export's local times were kept in; France by default.
   Fuseau fuseau;
+  // Each event's UID is its document's identifier and its local start, so
+  // that converting again gives the same UIDs.
+  bool uids_stables = false;
+  // A document whose dates follow one exact rule becomes one recurring event.
+  bool series = false;
   // Past this many bytes the event buffer, a date list or the capture moves to disk.
   size_t limite_memoire = kLimiteMemoire;
 };

@@ -152,6 +152,8 @@ void Conversion::PUT_RDV(std::string_view ch) {
 
 void Conversion::ECRIRE_LIGNE_RDV(std::string_view mot_cle) {
   LigneValeur ligne(&rdv_, &utf8_, mot_cle);
+  Signature* signature = options_.uids_stables ? &signature_ : nullptr;
+  if (signature != nullptr) signature->Ajouter(etat_.LIGNE);
   int arret = kEpuisee;
   if (!source_->END_OF_LINE) {
     // Blanks before the value are dropped; its first other character is taken.
@@ -159,13 +161,16 @@ void Conversion::ECRIRE_LIGNE_RDV(std::string_view mot_cle) {
     char c = source_->NEXTCAR();
     if (!source_->END_OF_LINE && !source_->Epuisee()) {
       ligne.Ajouter(std::string_view(&c, 1));
+      if (signature != nullptr) signature->Ajouter(std::string_view(&c, 1));
       // The value runs to its line end; a code 26 in it is a character like any other.
-      arret = source_->Jusqua<'\n'>([&ligne](std::string_view suite) {
+      arret = source_->Jusqua<'\n'>([&ligne, signature](std::string_view suite) {
         ligne.Ajouter(suite);
+        if (signature != nullptr) signature->Ajouter(suite);
         return suite.size();
       });
     }
   }
+  if (signature != nullptr) signature->Ajouter("\n");
   // The line is complete before its line end is taken.
   ligne.Finir();
   if (arret == '\n') source_->NEXTCAR();

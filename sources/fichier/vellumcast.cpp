@@ -56,6 +56,8 @@ void Conversion::NouveauDocument() {
   dates_debut_.Vider();
   dates_fin_.Vider();
   etat_.a_dates_debut = etat_.a_dates_fin = etat_.a_uid = false;
+  signature_.Vider();
+  signature_notee_ = false;
   ligne_document_ = 0;
   etat_.RDV_PRESQUE_FINI = false;
 }

@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "bilan.h"
 #include "chaines.h"
@@ -14,10 +16,12 @@
 #include "registre.h"
 #include "reglages.h"
 #include "repertoire.h"
+#include "serie.h"
 #include "source_resultat.h"
 #include "statut.h"
 #include "tampon.h"
 #include "trace.h"
+#include "uids.h"
 #include "utf8.h"
 
 namespace vellumcast {
@@ -157,8 +161,28 @@ class Conversion {
 
   // The emission of a finished document and the event writer (emission.cpp).
   void Emettre();
-  // One event block from `debut` to `fin`, or without an end when `fin` is null.
-  void EcrireBloc(const Date& debut, const Date* fin);
+  // What a pass over the document's dates does with each event: writes it,
+  // only notes what its dates call for, or gathers it for a series, silently.
+  enum class Passe { kEcrire, kNoter, kRecueillir };
+  // Goes through the document's start dates and their ends in order; false
+  // when it has none.
+  bool Paires(Passe passe);
+  // An event's dates, for the series the document's dates may form.
+  void Recueillir(const Date& debut, const DatesEvenement& dates);
+  // The document's dates as one event and its rule, when they follow one;
+  // false when they do not, and nothing was written.
+  bool EcrireSerie();
+  // One event block from `debut`, its dates as `dates` writes them.
+  void EcrireBloc(const Date& debut, const DatesEvenement& dates);
+  // The lines DTSTAMP, DTSTART and DTEND, and the all-day mark.
+  void EcrireDates(const DatesEvenement& dates);
+  // The "UID:" line of the event that starts at `debut`, or of the series.
+  std::string Uid(const Date& debut, bool serie);
+  void ECRIRE_DEBUT_RDV(const Date& debut, bool serie);
+  void ECRIRE_NEW_RDV();
+  void ECRIRE_FIN_RDV();
+
+  // The dates of an event in its zone (placement.cpp).
   // Where a timed date of the list on input line `ligne` falls, its zone
   // word applied.
   Placement Situer(const Date& date, uint64_t ligne);
@@ -166,11 +190,6 @@ class Conversion {
   // instants in UTC when the zone's definition would place one wrongly;
   // false when they cannot be written.
   bool Dater(const Date& debut, const Date* fin, DatesEvenement* dates);
-  // The lines DTSTAMP, DTSTART and DTEND, and the all-day mark.
-  void EcrireDates(const DatesEvenement& dates);
-  void ECRIRE_DEBUT_RDV();
-  void ECRIRE_NEW_RDV();
-  void ECRIRE_FIN_RDV();
 
   Source* source_;
   Resultat* result_;
@@ -193,6 +212,21 @@ class Conversion {
   uint64_t ligne_debuts_ = 0;
   uint64_t ligne_fins_ = 0;
   uint64_t ligne_uid_ = 0;
+  // Nothing is told to the summary while a series is looked for.
+  bool muet_ = false;
+  // The occurrences gathered for a series, the first one's start and dates,
+  // and whether all of them can repeat by a rule.
+  struct Serie {
+    std::vector<Occurrence> occurrences;
+    Date debut;
+    DatesEvenement dates;
+    bool possible = true;
+  } serie_;
+  // What names the document when it has no identifier of its own, and
+  // whether the summary was told; the UIDs written.
+  Signature signature_;
+  bool signature_notee_ = false;
+  UidsEcrits uids_;
   Tampon capture_;                          // the embedded event being or last captured
   std::unique_ptr<Ecrivain> fichier_ical_;  // "~ical.tmp", open from the first capture on
   bool capture_ecrite_ = false;

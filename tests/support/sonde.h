@@ -25,7 +25,7 @@ class SondeConversion {
   bool NEXT_START_DATE(Date* date) { return c_->NEXT_START_DATE(date); }
   bool NEXT_END_DATE(Date* date) { return c_->NEXT_END_DATE(date); }
   void RECUPERER_UID() { c_->RECUPERER_UID(); }
-  void ECRIRE_DEBUT_RDV() { c_->ECRIRE_DEBUT_RDV(); }
+  void ECRIRE_DEBUT_RDV() { c_->ECRIRE_DEBUT_RDV(Date{}, false); }
   void ECRIRE_NEW_RDV() { c_->ECRIRE_NEW_RDV(); }
 
  private:
