@@ -65,31 +65,37 @@ bool Conversion::Paires(Passe passe) {
   bool une_date = false;
   while (!Echec() && NEXT_START_DATE(&e.START_DATE)) {
     une_date = true;
-    bool a_fin = e.a_dates_fin && NEXT_END_DATE(&e.END_DATE);
-    if (e.START_DATE.annee >= options_.annee_limite) {
-      if (!muet_) bilan_.Noter(Perte::kAnneeLimite, ligne_debuts_);
-      continue;
-    }
-    // A date that is no calendar date is never written: its event goes
-    // without it, and keeps the other dates paired as the lists give them.
-    if (!e.START_DATE.calendrier) {
-      if (!muet_) bilan_.DateInvalide(e.START_DATE.ordres, ligne_debuts_);
-      continue;
-    }
-    if (a_fin && !e.END_DATE.calendrier) {
-      if (!muet_) bilan_.DateInvalide(e.END_DATE.ordres, ligne_fins_);
-      a_fin = false;
-    }
+    const bool a_fin = e.a_dates_fin && NEXT_END_DATE(&e.END_DATE);
     DatesEvenement dates;
-    if (!Dater(e.START_DATE, a_fin ? &e.END_DATE : nullptr, &dates)) {
-      if (!muet_) bilan_.DateInvalide(0, ligne_debuts_);
-      continue;
-    }
+    if (!DatesDePaire(a_fin, &dates)) continue;
     if (passe == Passe::kEcrire) EcrireBloc(e.START_DATE, dates);
     if (passe == Passe::kRecueillir) Recueillir(e.START_DATE, dates);
   }
   muet_ = false;
   return une_date;
+}
+
+bool Conversion::DatesDePaire(bool a_fin, DatesEvenement* dates) {
+  Etat& e = etat_;
+  if (e.START_DATE.annee >= options_.annee_limite) {
+    if (!muet_) bilan_.Noter(Perte::kAnneeLimite, ligne_debuts_);
+    return false;
+  }
+  // A date that is no calendar date is never written: its event goes
+  // without it, and keeps the other dates paired as the lists give them.
+  if (!e.START_DATE.calendrier) {
+    if (!muet_) bilan_.DateInvalide(e.START_DATE.ordres, ligne_debuts_);
+    return false;
+  }
+  if (a_fin && !e.END_DATE.calendrier) {
+    if (!muet_) bilan_.DateInvalide(e.END_DATE.ordres, ligne_fins_);
+    a_fin = false;
+  }
+  if (!Dater(e.START_DATE, a_fin ? &e.END_DATE : nullptr, dates)) {
+    if (!muet_) bilan_.DateInvalide(0, ligne_debuts_);
+    return false;
+  }
+  return true;
 }
 
 void Conversion::Recueillir(const Date& debut, const DatesEvenement& dates) {

@@ -132,7 +132,7 @@ int Programme(int argc, char** argv) {
     return ConvertirLot(commande, repertoire_sortie, &entree_std, &console, &erreurs, &f);
   }
 
-  const std::string* nom = ligne.noms.empty() ? nullptr : &ligne.noms[0];
+  const std::string* nom = ligne.noms.empty() ? nullptr : ligne.noms.data();
   Entree entree;
   const Choix choix = GETINPUTFILE(nom, &console, &erreurs, &entree, &statut);
   // A question that could not be shown ends the dialogue as if the console

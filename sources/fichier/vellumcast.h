@@ -167,6 +167,9 @@ class Conversion {
   // Goes through the document's start dates and their ends in order; false
   // when it has none.
   bool Paires(Passe passe);
+  // The lines of the event the current start date and its end give (the end
+  // only with `a_fin`); false, with the note it calls for, when it gives none.
+  bool DatesDePaire(bool a_fin, DatesEvenement* dates);
   // An event's dates, for the series the document's dates may form.
   void Recueillir(const Date& debut, const DatesEvenement& dates);
   // The document's dates as one event and its rule, when they follow one;
