@@ -63,19 +63,20 @@ bool LignesUtf8(std::string_view texte) {
   return reste == 0;
 }
 
+constexpr int kDocumentsPourCinqParties = 2800;
+
 Options Limite(int32_t annee_limite) {
   Options options;
   options.annee_limite = annee_limite;
   return options;
 }
 
-// Everything libical reads back from the conversion of `entree` against `attendus`.
-void VerifierLecture(const std::string& entree, const std::vector<EvenementAttendu>& attendus,
-                     const Options& options) {
-  const Produit p = Convertir(entree, options);
-  EXPECT_TRUE(LignesUtf8(p.ics)) << "a line of the result is not whole UTF-8";
-  EXPECT_FALSE(p.echec) << p.erreur;
-  const std::string& ics = p.ics;
+// Everything libical reads back from the calendar `ics` against the events
+// from `debut` to `fin`.
+void VerifierCalendrier(const std::string& ics, std::vector<EvenementAttendu>::const_iterator debut,
+                        std::vector<EvenementAttendu>::const_iterator fin) {
+  EXPECT_TRUE(LignesUtf8(ics)) << "a line of the result is not whole UTF-8";
+  const std::vector<EvenementAttendu> attendus(debut, fin);
   Lecture l = LireAvecLibical(ics);
   EXPECT_TRUE(l.analyse) << "libical error: " << icalerror_strerror(icalerrno);
   for (const std::string& e : l.erreurs) ADD_FAILURE() << "X-LIC-ERROR " << e;
@@ -107,6 +108,14 @@ void VerifierLecture(const std::string& entree, const std::vector<EvenementAtten
   }
 }
 
+// Everything libical reads back from the conversion of `entree` against `attendus`.
+void VerifierLecture(const std::string& entree, const std::vector<EvenementAttendu>& attendus,
+                     const Options& options) {
+  const Produit p = Convertir(entree, options);
+  EXPECT_FALSE(p.echec) << p.erreur;
+  VerifierCalendrier(p.ics, attendus.begin(), attendus.end());
+}
+
 TEST(InteropTest, SampleAgendaReadsBackAsWritten) {
   const std::string agenda = LireFichier(VELLUMCAST_EXEMPLES "/agenda.txt");
   ASSERT_FALSE(agenda.empty()) << "examples/agenda.txt is missing";
@@ -127,6 +136,51 @@ TEST(InteropTest, GeneratedExportReadsBackAsGenerated) {
       VerifierLecture(g.texte, g.attendus, Limite(limite));
     }
   }
+}
+
+// What identifies an event as libical reads it: its UID, its dates as
+// written and the instants they stand for.
+std::string Identite(const EvenementLu& e) {
+  return e.uid + " " + e.tzid_debut + ":" + e.debut + " " + e.instant_debut + " " + e.tzid_fin +
+         ":" + e.fin + " " + e.instant_fin;
+}
+
+// --split 1000 over 4,968 events: five parts, each a whole calendar that
+// libical reads, holding in turn the events of the result without parts.
+TEST(InteropTest, PartsOfAThousandEventsReadBackAsTheWholeResult) {
+  const ExportGenere g = GenererExport(11, kDocumentsPourCinqParties, 9999);
+  Options options = Limite(9999);
+  options.evenements_par_partie = 1000;
+  Banc banc(g.texte, options);
+  ASSERT_FALSE(banc.Convertir().echec);
+  const std::string entier = Convertir(g.texte, Limite(9999)).ics;
+  const Lecture tous = LireAvecLibical(entier);
+  ASSERT_EQ(tous.evenements.size(), 4968u);
+  const size_t prologue = entier.find("BEGIN:VEVENT");
+  const std::string fin = "END:VCALENDAR\r\n";
+  std::string evenements;
+  for (size_t k = 1; k <= 5; ++k) {
+    SCOPED_TRACE("part " + std::to_string(k));
+    const std::string* partie = banc.rep.Contenu("agenda-" + std::to_string(k) + ".ics");
+    ASSERT_NE(partie, nullptr);
+    const Lecture l = LireAvecLibical(*partie);
+    EXPECT_TRUE(l.analyse);
+    EXPECT_EQ(l.erreurs, std::vector<std::string>{});
+    ASSERT_EQ(l.evenements.size(), k == 5 ? 968u : 1000u);
+    for (size_t i = 0; i < l.evenements.size(); ++i) {
+      const EvenementLu& e = tous.evenements[(k - 1) * 1000 + i];
+      ASSERT_EQ(Identite(l.evenements[i]), Identite(e)) << "event " << i;
+      EXPECT_EQ(l.evenements[i].resumes, e.resumes) << "event " << i;
+      EXPECT_EQ(l.evenements[i].descriptions, e.descriptions) << "event " << i;
+    }
+    // The prologue, events of the result in its order, the end.
+    ASSERT_TRUE(partie->starts_with(entier.substr(0, prologue)));
+    ASSERT_TRUE(partie->ends_with(fin));
+    evenements += partie->substr(prologue, partie->size() - prologue - fin.size());
+  }
+  EXPECT_EQ(banc.rep.Contenu("agenda-6.ics"), nullptr);
+  EXPECT_EQ(banc.rep.Contenu("agenda.ics"), nullptr);
+  EXPECT_TRUE(evenements == entier.substr(prologue, entier.size() - prologue - fin.size()));
 }
 
 // The reading of an export worked out from its text agrees with the generator,

@@ -121,6 +121,7 @@ bool Conversion::EcrireSerie() {
   if (!regle) return false;
   // The notes each date calls for, once, without writing its event.
   Paires(Passe::kNoter);
+  PlaceDansLaPartie();
   bilan_.Evenement(serie_.debut.annee);
   bilan_.Serie(regle->nombre, ligne_debuts_);
   ECRIRE_DEBUT_RDV(serie_.debut, true);
@@ -131,7 +132,18 @@ bool Conversion::EcrireSerie() {
   return true;
 }
 
+void Conversion::PlaceDansLaPartie() {
+  if (parties_ == nullptr) return;
+  if (parties_->Pleine()) {
+    FinCalendrier();
+    if (!parties_->Suivante()) return;
+    Prologue();
+  }
+  parties_->Compter();
+}
+
 void Conversion::EcrireBloc(const Date& debut, const DatesEvenement& dates) {
+  PlaceDansLaPartie();
   bilan_.Evenement(debut.annee);
   ECRIRE_DEBUT_RDV(debut, false);
   ECRIRE_NEW_RDV();

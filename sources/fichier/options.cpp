@@ -40,6 +40,8 @@ constexpr std::string_view kAide =
     "                     its start, the same when the export is converted again\n"
     "  --series           a document whose dates follow one rule as one recurring\n"
     "                     event\n"
+    "  --split N          the result in parts of at most N events each, NAME-1.ics,\n"
+    "                     NAME-2.ics, ... (for services that limit an import's size)\n"
     "  -q, --quiet        no summary of the run on standard error\n"
     "  -h, --help         show this help and exit\n"
     "  -V, --version      show the version and exit\n"
@@ -134,6 +136,21 @@ std::string Series(std::string_view, LigneDeCommande* ligne) {
   return {};
 }
 
+std::string LirePartie(std::string_view valeur, LigneDeCommande* ligne) {
+  // Twelve digits hold any count of events a run can write.
+  size_t n = 0;
+  bool nombre = !valeur.empty() && valeur.size() <= 12;
+  for (char c : valeur) {
+    nombre = nombre && ISAFIGURE(c);
+    n = n * 10 + static_cast<size_t>(c - '0');
+  }
+  if (!nombre || n == 0) {
+    return "option --split needs a whole number of events from 1 up, not " + Cite(valeur);
+  }
+  ligne->options.evenements_par_partie = n;
+  return {};
+}
+
 std::string Silence(std::string_view, LigneDeCommande* ligne) {
   ligne->silencieux = true;
   return {};
@@ -156,6 +173,7 @@ constexpr Option kOptions[] = {
     {"--no-wait", 0, "", SansAttente},
     {"--stable-uids", 0, "", UidsStables},
     {"--series", 0, "", Series},
+    {"--split", 0, "a number of events", LirePartie},
 };
 
 // The option `arg` names, and its value when it follows "=" (or the letter

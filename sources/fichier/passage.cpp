@@ -16,16 +16,18 @@ Passage::Passage(Lecteur* entree, std::string nom_entree, const Empreinte& empre
       erreurs_(erreurs),
       source_(entree),
       result_(nullptr, erreurs),
+      parties_(repertoire, erreurs, &result_),
       trace_(erreurs, console),
-      conversion_(&source_, &result_, &trace_, repertoire, erreurs, options) {}
+      conversion_(&source_, &result_, &trace_, repertoire, erreurs, options) {
+  conversion_.EnParties(&parties_);
+}
 
-Statut Passage::Ouvrir(const std::string& nom_resultat) {
+Statut Passage::Ouvrir(const std::string& nom_resultat, Parties::Refus refus) {
   Statut statut = repertoire_->OuvrirJournal(erreurs_, &journal_);
   if (!statut.ok()) return statut;
   trace_.LOGFILE = journal_.get();
-  statut = repertoire_->CreerResultat(nom_resultat, erreurs_, &resultat_);
-  if (statut.ok()) result_.Vers(resultat_.get());
-  return statut;
+  return parties_.Ouvrir(nom_resultat, conversion_.options().evenements_par_partie,
+                         std::move(refus));
 }
 
 void Passage::Convertir() {
@@ -36,7 +38,7 @@ void Passage::Convertir() {
   if (!Echec()) journal_->Fermer();
   if (!Echec()) FermerEntree();
   conversion_.FinCalendrier();
-  if (!Echec()) resultat_->Fermer();
+  if (!Echec()) parties_.Fermer();
   if (Echec()) return;
   console_->Ecrire("Fichier source termine\r\n");
   console_->Vider();
@@ -51,7 +53,7 @@ void Passage::FermerEntree() {
 }
 
 void Passage::Vider() {
-  if (resultat_ != nullptr) resultat_->Vider();
+  parties_.Vider();
   if (journal_ != nullptr) journal_->Vider();
 }
 

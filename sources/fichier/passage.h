@@ -10,6 +10,7 @@
 #include "console.h"
 #include "fichiers.h"
 #include "flux.h"
+#include "parties.h"
 #include "reglages.h"
 #include "repertoire.h"
 #include "source_resultat.h"
@@ -29,9 +30,10 @@ class Passage {
   Passage(const Passage&) = delete;
   Passage& operator=(const Passage&) = delete;
 
-  // Start-up: the trace log, then the result `nom_resultat`; what failed
-  // when one of them cannot be opened.
-  Statut Ouvrir(const std::string& nom_resultat);
+  // Start-up: the trace log, then the result `nom_resultat` or its first
+  // part; what failed when one of them cannot be opened. `refus` checks the
+  // name of each later part.
+  Statut Ouvrir(const std::string& nom_resultat, Parties::Refus refus = {});
   // The calendar prologue, every document, the capture and the clean-up,
   // then the stop: the log closed, then the input, "END:VCALENDAR", the
   // result closed and "Fichier source termine" on the console. Nothing is
@@ -46,6 +48,7 @@ class Passage {
   // Whether the input changed while it was read, as the stop found it.
   bool changee() const { return changee_; }
   const BilanConversion& bilan() const { return conversion_.bilan(); }
+  const Parties& parties() const { return parties_; }
   Conversion& conversion() { return conversion_; }
   Source& source() { return source_; }
 
@@ -61,9 +64,9 @@ class Passage {
   Console* console_;
   Erreurs* erreurs_;
   std::unique_ptr<Ecrivain> journal_;
-  std::unique_ptr<Ecrivain> resultat_;
   Source source_;
   Resultat result_;
+  Parties parties_;
   Trace trace_;
   Conversion conversion_;
   bool changee_ = false;

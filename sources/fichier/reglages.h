@@ -31,6 +31,8 @@ struct Options {
   bool uids_stables = false;
   // A document whose dates follow one exact rule becomes one recurring event.
   bool series = false;
+  // Past this many events the result goes on in a new part; 0: one file.
+  size_t evenements_par_partie = 0;
   // Past this many bytes the event buffer, a date list or the capture moves to disk.
   size_t limite_memoire = kLimiteMemoire;
 };

@@ -4,14 +4,18 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <optional>
 
 #include "affichage.h"
+#include "chaines.h"
 #include "collisions.h"
 #include "noms.h"
+#include "parties.h"
 #include "zone_machine.h"
 
 namespace vellumcast {
@@ -82,7 +86,12 @@ std::string NomDuResultat(const Commande& commande, const Entree& entree) {
 std::string ResultatMontre(const Commande& commande, const Entree& entree,
                            const std::string& nom_resultat) {
   const LigneDeCommande& ligne = *commande.ligne;
-  if (ligne.sortie && !commande.vers_dossier) return *ligne.sortie;
+  if (ligne.sortie && !commande.vers_dossier) {
+    // A part takes the place of FILE's name in the path -o gave.
+    const size_t barre = ligne.sortie->rfind('/');
+    return barre == std::string::npos ? nom_resultat
+                                      : ligne.sortie->substr(0, barre + 1) + nom_resultat;
+  }
   if (ligne.sortie) {
     return ligne.sortie->ends_with('/') ? *ligne.sortie + nom_resultat
                                         : *ligne.sortie + "/" + nom_resultat;
@@ -91,6 +100,61 @@ std::string ResultatMontre(const Commande& commande, const Entree& entree,
   const size_t barre = entree.donne.rfind('/');
   return barre == std::string::npos ? nom_resultat
                                     : entree.donne.substr(0, barre + 1) + nom_resultat;
+}
+
+// Why the result may not be written under `nom`: it is the input read
+// through `fd_entree`, or one of the run's other files; ok otherwise.
+Statut RefusDuResultat(int fd_entree, const std::string& nom) {
+  if (std::string collision = NomQuiEstLEntree(fd_entree, nom); !collision.empty()) {
+    return Statut::FichierCode(kAccesRefuse, collision).Raison("it is the input");
+  }
+  if (std::string raison = RaisonContreResultat(nom); !raison.empty()) {
+    return Statut::FichierCode(kAccesRefuse, nom).Raison(raison);
+  }
+  return {};
+}
+
+// The numbers above `n` of the parts of `resultat` in the working
+// directory, in order: what an earlier run of more parts left.
+std::vector<size_t> PartiesLaissees(const std::string& resultat, size_t n) {
+  const std::string premiere = NomDePartie(resultat, 1);
+  const std::string avant = premiere.substr(0, premiere.size() - 5);  // "1.ics"
+  std::vector<size_t> laissees;
+  std::error_code ec;
+  // Read without exceptions: a directory that cannot be listed has none.
+  for (std::filesystem::directory_iterator it(".", ec), fin; !ec && it != fin; it.increment(ec)) {
+    const std::string nom = it->path().filename().string();
+    if (!nom.starts_with(avant) || !nom.ends_with(".ics")) continue;
+    const std::string chiffres = nom.substr(avant.size(), nom.size() - avant.size() - 4);
+    // The name the run would give part k, and no other spelling of k.
+    if (chiffres.empty() || chiffres.size() > 12 || chiffres[0] == '0' ||
+        !std::all_of(chiffres.begin(), chiffres.end(), ISAFIGURE)) {
+      continue;
+    }
+    if (const size_t k = std::stoull(chiffres); k > n) laissees.push_back(k);
+  }
+  std::sort(laissees.begin(), laissees.end());
+  return laissees;
+}
+
+// The summary's lines on the parts written, shown as `montre` shows a name,
+// and on those an earlier run left beyond them, which stay as they were.
+std::string LignesDesParties(const std::vector<std::string>& noms, const std::string& resultat,
+                             const std::function<std::string(const std::string&)>& montre) {
+  if (noms.empty()) return {};
+  std::string t = "vellumcast: the result in " + std::to_string(noms.size()) +
+                  (noms.size() == 1 ? " part: " : " parts: ");
+  for (size_t k = 0; k < noms.size(); ++k) t += (k == 0 ? "" : ", ") + montre(noms[k]);
+  t += "\n";
+  std::string laissees;
+  for (size_t k : PartiesLaissees(resultat, noms.size())) {
+    laissees += (laissees.empty() ? "" : ", ") + montre(NomDePartie(resultat, k));
+  }
+  if (!laissees.empty()) {
+    t += "vellumcast: note: left from an earlier run, not erased and no part of this result: " +
+         laissees + "\n";
+  }
+  return t;
 }
 
 // Says once on standard error that the run waits for another in its
@@ -131,19 +195,17 @@ int ConvertirExport(const Commande& commande, const Entree& entree, Lecteur* lec
                     Console* console, Erreurs* erreurs, Fichiers* f) {
   const LigneDeCommande& ligne = *commande.ligne;
   const std::string nom_resultat = NomDuResultat(commande, entree);
+  // With parts, the first is created where the result would be.
+  const bool en_parties = ligne.options.evenements_par_partie > 0;
+  const std::string nom_cree = en_parties ? NomDePartie(nom_resultat, 1) : nom_resultat;
   if (!ligne.sortie && entree.fichier && entree.empreinte.reguliere) {
-    f->nom_resultat = nom_resultat;
+    f->nom_resultat = nom_cree;
     f->conseil = ConseilSortie(entree.donne, nom_resultat);
   }
-  std::string collision = NomQuiEstLEntree(lecteur->fd(), nom_resultat);
-  if (!collision.empty()) {
-    ArretErreur(Statut::FichierCode(kAccesRefuse, collision).Raison("it is the input"), *f);
-  }
   // Nothing is created, emptied or erased before the result is known to be
-  // none of the run's other files.
-  if (std::string raison = RaisonContreResultat(nom_resultat); !raison.empty()) {
-    ArretErreur(Statut::FichierCode(kAccesRefuse, nom_resultat).Raison(raison), *f);
-  }
+  // neither the input nor one of the run's other files.
+  const int fd_entree = lecteur->fd();
+  if (Statut refus = RefusDuResultat(fd_entree, nom_cree); !refus.ok()) ArretErreur(refus, *f);
   PriseDuJournal prise;
   prise.attendre = ligne.attendre;
   prise.attente = DireAttente;
@@ -152,7 +214,9 @@ int ConvertirExport(const Commande& commande, const Entree& entree, Lecteur* lec
   const std::string nom_entree = entree.fichier ? entree.FIC1NAME : kNomEntreeStandard;
   Passage passage(lecteur, nom_entree, entree.empreinte, &repertoire, console, erreurs,
                   ligne.options);
-  Statut statut = passage.Ouvrir(nom_resultat);
+  Statut statut = passage.Ouvrir(nom_resultat, [fd_entree](const std::string& nom) {
+    return RefusDuResultat(fd_entree, nom);
+  });
   f->verrou = repertoire.verrou();
   if (!statut.ok()) ArretErreur(statut, *f);
   f->passage = &passage;
@@ -162,8 +226,17 @@ int ConvertirExport(const Commande& commande, const Entree& entree, Lecteur* lec
   // What the run left out, where the user sees it even when the trace is
   // redirected; a summary that cannot be written changes nothing done.
   if (!ligne.silencieux) {
-    EcrireSeul(2, passage.bilan().Texte(Affichable(ResultatMontre(commande, entree, nom_resultat)),
-                                        ligne.options, NoteMachine(ligne, passage.bilan())));
+    auto montre = [&](const std::string& nom) {
+      return Affichable(ResultatMontre(commande, entree, nom));
+    };
+    const std::vector<std::string>& parties = passage.parties().noms();
+    const std::string resultat = parties.empty() ? montre(nom_resultat)
+                                 : parties.size() == 1
+                                     ? montre(parties.front())
+                                     : montre(parties.front()) + " to " + montre(parties.back());
+    EcrireSeul(2,
+               passage.bilan().Texte(resultat, ligne.options, NoteMachine(ligne, passage.bilan())) +
+                   LignesDesParties(parties, nom_resultat, montre));
   }
   return Fin(passage.changee(), entree);
 }

@@ -13,6 +13,7 @@
 #include "date.h"
 #include "ecriture_dates.h"
 #include "fuseau.h"
+#include "parties.h"
 #include "registre.h"
 #include "reglages.h"
 #include "repertoire.h"
@@ -113,6 +114,10 @@ class Conversion {
   void FinCalendrier();
   // What the run wrote and left out, for its summary.
   const BilanConversion& bilan() const { return bilan_; }
+  const Options& options() const { return options_; }
+  // The result's parts, which the run goes on to when one is full; without
+  // them, or without a size of part, one file.
+  void EnParties(Parties* parties) { parties_ = parties; }
 
  private:
   friend class SondeConversion;  // the tests' view of the handlers
@@ -175,6 +180,9 @@ class Conversion {
   // The document's dates as one event and its rule, when they follow one;
   // false when they do not, and nothing was written.
   bool EcrireSerie();
+  // Before each event: a full part ends its calendar, and the next begins
+  // with the prologue.
+  void PlaceDansLaPartie();
   // One event block from `debut`, its dates as `dates` writes them.
   void EcrireBloc(const Date& debut, const DatesEvenement& dates);
   // The lines DTSTAMP, DTSTART and DTEND, and the all-day mark.
@@ -200,6 +208,7 @@ class Conversion {
   Repertoire* repertoire_;
   Erreurs* erreurs_;
   Options options_;
+  Parties* parties_ = nullptr;
 
   Etat etat_;
   BilanConversion bilan_;  // what the run wrote and what it left out
