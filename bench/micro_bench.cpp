@@ -97,7 +97,7 @@ void BM_ECRIRE_NEW_RDV(benchmark::State& state) {
   b.sonde.LIRE_DEBUT_LIGNE(&b.sonde.etat().LIGNE, ':');
   b.sonde.ECRIRE_DESCRIPTION();
   for (auto _ : state) b.sonde.ECRIRE_NEW_RDV();
-  b.passage.Vider();
+  b.passage.Transmettre();
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * b.sonde.event_buffer().size()));
 }
 BENCHMARK(BM_ECRIRE_NEW_RDV);

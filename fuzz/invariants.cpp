@@ -217,8 +217,8 @@ Options OptionsTirees(std::string_view entree) {
   return options;
 }
 
-Bilan VerifierConversion(std::string_view entree, const Options& options) {
-  Bilan bilan;
+Decompte VerifierConversion(std::string_view entree, const Options& options) {
+  Decompte bilan;
   Produit t = Convertir(entree, options);
   bilan.resultat = t.ics;
   bilan.lectures = t.lectures;

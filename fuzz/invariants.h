@@ -15,7 +15,7 @@ namespace vellumcast {
 constexpr uint64_t kLecturesParOctet = 5;
 
 // What one checked conversion gave.
-struct Bilan {
+struct Decompte {
   std::string erreur;     // the first broken rule; empty when every rule holds
   size_t blocs = 0;       // event blocks in the result
   uint64_t lectures = 0;  // calls to the reader
@@ -30,7 +30,7 @@ Options OptionsTirees(std::string_view entree);
 // Converts `entree` in memory under `options` (event buffer and date lists
 // spill to disk past options.limite_memoire bytes) and checks the result
 // against every rule.
-Bilan VerifierConversion(std::string_view entree, const Options& options);
+Decompte VerifierConversion(std::string_view entree, const Options& options);
 
 // Converts `entree` after a line of padding once from memory and once from a
 // file whose first read ends `position` bytes into `entree`, and

@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // and the date lists go through their temporary files as well.
   vellumcast::Options options = vellumcast::OptionsTirees(entree);
   if (size > 0 && data[0] % 3 == 0) options.limite_memoire = 1 + size % 97;
-  vellumcast::Bilan bilan = vellumcast::VerifierConversion(entree, options);
+  vellumcast::Decompte bilan = vellumcast::VerifierConversion(entree, options);
   if (!bilan.erreur.empty()) {
     std::fprintf(stderr, "broken rule: %s\n", bilan.erreur.c_str());
     std::abort();

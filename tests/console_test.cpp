@@ -31,7 +31,7 @@ std::string Ligne(std::string_view texte, bool terminal) {
   Ecrivain ecran(&erreurs, "", &sortie);
   Console console(&clavier, &ecran, false, terminal);
   console.Ligne(texte);
-  ecran.Vider();
+  ecran.Transmettre();
   return sortie;
 }
 
@@ -65,8 +65,8 @@ TEST(ConsoleTerminal, TraceKeepsBytesInTheLogAndMasksThemOnTheTerminal) {
   trace.TRACE = true;
   trace.LOGFILE = &journal;
   trace.REPORT("UID:\x1b]0;owned\x07-1");
-  ecran.Vider();
-  journal.Vider();
+  ecran.Transmettre();
+  journal.Transmettre();
   EXPECT_EQ(log, "UID:\x1b]0;owned\x07-1\r\n");
   EXPECT_EQ(sortie, "UID:?]0;owned?-1\r\n");
 }

@@ -229,7 +229,7 @@ TEST(ResultatTest, PutAndPutlnBytes) {
     Ecrivain ecrivain(&erreurs, "agenda.ics", &fichier);
     Resultat result(&ecrivain, &erreurs);
     for (const Appel& a : c.appels) a.ln ? result.PUTLN(a.texte) : result.PUT(a.texte);
-    ecrivain.Vider();
+    ecrivain.Transmettre();
     EXPECT_EQ(fichier, c.octets) << c.nom;
   }
 }
@@ -243,7 +243,7 @@ TEST(ResultatTest, NothingWrittenOnceTheRunHasFailed) {
   erreurs.Signaler(Statut::Erreur(kDebordement));
   result.PUT("x");
   result.PUTLN("y");
-  ecrivain.Vider();
+  ecrivain.Transmettre();
   EXPECT_EQ(fichier, "avant\r\n");
 }
 

@@ -214,7 +214,7 @@ TEST(FuseauInteropTest, WrittenVtimezoneGivesTheCLibraryOffsetEveryHourOf2030To2
   for (const ZoneDuTableau& z : ZonesDuTableau()) VerifierDefinitionEcrite(z);
 }
 
-struct Bilan {
+struct Comptes {
   int echecs = 0;
   int locales = 0;
   int hors_regle = 0;  // ordinary times from 2000 on written in UTC
@@ -222,10 +222,11 @@ struct Bilan {
 
 // Each local time of `heures` placed by the zone, against the C library and,
 // when written as local time, against libical reading the zone's VTIMEZONE.
-Bilan Placements(const ZoneDuTableau& z, const Fuseau& f, const std::vector<HeureCivile>& heures) {
+Comptes Placements(const ZoneDuTableau& z, const Fuseau& f,
+                   const std::vector<HeureCivile>& heures) {
   const ZoneLibical lue(f.Definition());
   SousTz tz(z.tz);
-  Bilan b;
+  Comptes b;
   for (const HeureCivile& h : heures) {
     const Placement attendu = OracleC(h);
     const Placement p = f.Placer(h);
@@ -256,7 +257,7 @@ TEST(FuseauInteropTest, LocalTimesFrom1970To2037AgreeWithMktimeAndLibical) {
       const std::vector<HeureCivile> changements = HeuresAuxChangements();
       heures.insert(heures.end(), changements.begin(), changements.end());
     }
-    const Bilan b = Placements(z, f, heures);
+    const Comptes b = Placements(z, f, heures);
     EXPECT_EQ(b.echecs, 0) << z.nom;
     // Every zone but UTC writes local times; Casablanca's periods outside its
     // rule are written in UTC.

@@ -121,7 +121,7 @@ TEST(CorpusEtRegressions, EveryInputKeepsEveryRuleInMemoryAndSpilled) {
     for (size_t limite : {size_t{1} << 20, size_t{7}}) {
       Options options = OptionsTirees(octets);
       options.limite_memoire = limite;
-      Bilan b = VerifierConversion(octets, options);
+      Decompte b = VerifierConversion(octets, options);
       EXPECT_EQ(b.erreur, "") << p.filename() << " with a bound of " << limite << " bytes";
     }
   }
@@ -158,7 +158,7 @@ TEST(VerifierFrontiere, DateCutByTheReadersBufferKeepsItsDigits) {
 }
 
 TEST(VerifierConversion, EmptyInputGivesPrologueAndClosingLineOnly) {
-  Bilan b = VerifierConversion("", {});
+  Decompte b = VerifierConversion("", {});
   EXPECT_EQ(b.erreur, "");
   EXPECT_EQ(b.resultat, PrologueAttendu() + kFin);
 }
@@ -168,7 +168,7 @@ TEST(VerifierConversion, ReadsStayWithinTheirBound) {
   // at least once per date list.
   std::string entree = "STARTDATETIME: ";
   for (int i = 0; i < 1000; ++i) entree += "1/2/2009 9:30,";
-  Bilan b = VerifierConversion(entree, {});
+  Decompte b = VerifierConversion(entree, {});
   EXPECT_EQ(b.erreur, "");
   EXPECT_LE(b.lectures, 2 * entree.size() + 5);
   EXPECT_GT(b.lectures, 0u);

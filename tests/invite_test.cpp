@@ -35,7 +35,7 @@ class InviteTest : public ::testing::Test {
     auto sortie = std::make_unique<Ecrivain>(&erreurs_, "", &ecran_);
     Console console(clavier_.get(), sortie.get(), false, false);
     Choix choix = GETINPUTFILE(argument, &console, &erreurs_, &entree_, &statut_);
-    console.Vider();
+    console.Transmettre();
     return choix;
   }
   Choix Tape(std::string_view clavier) { return Dialogue(nullptr, clavier); }
@@ -118,17 +118,17 @@ TEST_F(InviteTest, EmptyAnswerReadsStandardInput) {
 }
 
 TEST_F(InviteTest, EndedConsoleInputBeforeAName) {
-  EXPECT_EQ(Tape(""), Choix::kSansEntree);
+  EXPECT_EQ(Tape(""), Choix::kConsoleFermee);
   EXPECT_EQ(ecran_, std::string(kInvite) + kFin);
   EXPECT_EQ(DossierCourant(), tmp_.chemin());
 }
 
 TEST_F(InviteTest, NoKeyForTheQuestion) {
-  EXPECT_EQ(Argument("absent.txt", ""), Choix::kSansEntree);
+  EXPECT_EQ(Argument("absent.txt", ""), Choix::kConsoleFermee);
   EXPECT_EQ(ecran_, std::string(kQuestion) + kFin);
   // A last name without a line end is still a name.
   for (std::string clavier : {"absent.txt\n", "absent.txt"}) {
-    EXPECT_EQ(Tape(clavier), Choix::kSansEntree);
+    EXPECT_EQ(Tape(clavier), Choix::kConsoleFermee);
     EXPECT_EQ(ecran_, std::string(kInvite) + kQuestion + kFin);
   }
   EXPECT_EQ(tmp_.Noms(), (std::vector<std::string>{"agenda.txt", "sub"}));
@@ -139,9 +139,9 @@ TEST_F(InviteTest, NamesThatCannotBeOpenedAsAFileAskTheQuestion) {
   for (std::string nom :
        {std::string("sub"), std::string("absent.txt"), std::string("agenda.txt/"),
         std::string("sub/absent/x.txt"), std::string("agen\0da.txt", 11), tmp_.chemin()}) {
-    EXPECT_EQ(Tape(nom + "\n"), Choix::kSansEntree) << nom;
+    EXPECT_EQ(Tape(nom + "\n"), Choix::kConsoleFermee) << nom;
     EXPECT_EQ(ecran_, std::string(kInvite) + kQuestion + kFin) << nom;
-    EXPECT_EQ(Argument(nom, ""), Choix::kSansEntree) << nom;
+    EXPECT_EQ(Argument(nom, ""), Choix::kConsoleFermee) << nom;
     EXPECT_EQ(ecran_, std::string(kQuestion) + kFin) << nom;
   }
   EXPECT_EQ(DossierCourant(), tmp_.chemin());
@@ -162,8 +162,8 @@ TEST_F(InviteTest, LongNameIsNeverCutToAShorterOne) {
   ASSERT_EQ(nom.size(), 300u);
   // Only the file named by the first 255 characters exists.
   tmp_.Poser(nom.substr(0, 255), "x");
-  EXPECT_EQ(Tape(nom + "\n"), Choix::kSansEntree);
-  EXPECT_EQ(Argument(nom, ""), Choix::kSansEntree);
+  EXPECT_EQ(Tape(nom + "\n"), Choix::kConsoleFermee);
+  EXPECT_EQ(Argument(nom, ""), Choix::kConsoleFermee);
   EXPECT_EQ(DossierCourant(), tmp_.chemin());
 }
 
@@ -171,7 +171,7 @@ TEST_F(InviteTest, CarriageReturnBeforeTheLineFeedBelongsToTheLineEnd) {
   ASSERT_EQ(Tape("agenda.txt\r\n"), Choix::kOuvert);
   EXPECT_EQ(entree_.FIC1NAME, tmp_.Sous("agenda.txt"));
   // Anywhere else it is a character of the name.
-  EXPECT_EQ(Tape("agenda\r.txt\n"), Choix::kSansEntree);
+  EXPECT_EQ(Tape("agenda\r.txt\n"), Choix::kConsoleFermee);
 }
 
 TEST_F(InviteTest, ScriptedKeyDropsTheRestOfItsLine) {

@@ -60,7 +60,7 @@ std::string BilanConversion::Note(Perte perte, const Releve& r, const Options& o
   const bool un = r.nombre == 1;
   const std::string lignes = Lignes(r);
   switch (perte) {
-    case Perte::kAnneeLimite:
+    case Perte::kApresLimite:
       return Nombre(r.nombre, "event", "events") + " left out because " +
              (un ? "it starts in " : "they start in ") + std::to_string(options.annee_limite) +
              " or later" + lignes + "; --year-limit 9999 keeps them";

@@ -20,10 +20,10 @@ Conversion::Arret Conversion::PiecesJusqua(CHAINE* ch, Marque&& marque) {
   while (!Echec() && !source_->AtEnd()) {
     LIRE_DEBUT_LIGNE(ch, ' ');
     // A form feed that begins a piece ends the document, markers or not.
-    if (!ch->empty() && (*ch)[0] == kSautPage) return Arret::kSautPage;
+    if (!ch->empty() && (*ch)[0] == kSautPage) return Arret::kDocumentFini;
     if (marque(*ch)) return Arret::kMarque;
   }
-  return Arret::kFinEntree;
+  return Arret::kEntreeEpuisee;
 }
 
 void Conversion::RECUPERER_ICAL() {
@@ -60,7 +60,7 @@ void Conversion::RECUPERER_ICAL() {
         PiecesJusqua(&ch, [](const CHAINE& piece) { return STARTSWITH(piece, "END:VCALENDAR"); });
   }
   trace_->REPORT("fin iCal");
-  if (arret == Arret::kSautPage) FinParSautDePage();
+  if (arret == Arret::kDocumentFini) FinParSautDePage();
 }
 
 void Conversion::EcrireCapture() {

@@ -138,7 +138,7 @@ void Console::Terminer() {
     colore_ = false;
     sortie_->Ecrire(kSansCouleur);
   }
-  sortie_->Vider();
+  sortie_->Transmettre();
   g_couleur = 0;
 }
 
@@ -146,10 +146,10 @@ void Console::Ecrire(std::string_view texte) { sortie_->Ecrire(texte); }
 
 void Console::Avertir(std::string_view texte) {
   if (erreur_ == nullptr) return;
-  sortie_->Vider();
+  sortie_->Transmettre();
   // A name the user gave cannot drive the terminal either.
   erreur_->Ecrire("vellumcast: " + Affichable(texte) + "\n");
-  erreur_->Vider();
+  erreur_->Transmettre();
 }
 
 void Console::Ligne(std::string_view texte) {
@@ -169,7 +169,7 @@ void Console::Ligne(std::string_view texte) {
   sortie_->Ecrire("\r\n");
   // A user watching the screen sees each line as it comes; a redirected
   // output is written in large blocks.
-  if (sortie_terminal_) sortie_->Vider();
+  if (sortie_terminal_) sortie_->Transmettre();
 }
 
 void Console::Erreur(std::string_view ligne) {
@@ -177,10 +177,10 @@ void Console::Erreur(std::string_view ligne) {
   sortie_->Ecrire("\r\n");
 }
 
-void Console::Vider() { sortie_->Vider(); }
+void Console::Transmettre() { sortie_->Transmettre(); }
 
 bool Console::LireLigne(std::string* ligne) {
-  Vider();
+  Transmettre();
   ligne->clear();
   bool lu = false;
   for (;;) {
@@ -197,7 +197,7 @@ bool Console::LireLigne(std::string* ligne) {
 
 bool Console::LireTouche(char* touche) {
   if (entree_terminal_) return LireToucheTerminal(touche);
-  Vider();
+  Transmettre();
   int c = entree_->Octet();
   if (c < 0) return false;
   *touche = static_cast<char>(c);
@@ -223,7 +223,7 @@ bool Console::LireToucheTerminal(char* touche) {
   PasserEnBrut();
   // The question shows only once the terminal is raw: a key pressed as soon
   // as it appears is neither echoed nor flushed away.
-  Vider();
+  Transmettre();
   int c = entree_->Octet();
   // The rest of a key of several bytes (an arrow's escape sequence, an
   // accented letter) arrives at once: drop it so it never reaches a name.

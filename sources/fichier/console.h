@@ -64,7 +64,7 @@ class Console {
   // Waits for one key, not shown and without Enter. False when none can be read.
   bool LireTouche(char* touche);
   // Sends what is buffered to standard output.
-  void Vider();
+  void Transmettre();
 
  private:
   bool LireToucheTerminal(char* touche);

@@ -78,7 +78,7 @@ bool Conversion::Paires(Passe passe) {
 bool Conversion::DatesDePaire(bool a_fin, DatesEvenement* dates) {
   Etat& e = etat_;
   if (e.START_DATE.annee >= options_.annee_limite) {
-    if (!muet_) bilan_.Noter(Perte::kAnneeLimite, ligne_debuts_);
+    if (!muet_) bilan_.Noter(Perte::kApresLimite, ligne_debuts_);
     return false;
   }
   // A date that is no calendar date is never written: its event goes

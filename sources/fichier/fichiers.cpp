@@ -135,7 +135,7 @@ Choix GETINPUTFILE(const std::string* argument, Console* console, Erreurs* erreu
       console->Ecrire("Input file name : ");
       if (!console->LireLigne(&nom)) {
         console->Ecrire(kFinConsole);
-        return Choix::kSansEntree;
+        return Choix::kConsoleFermee;
       }
     } else {
       nom = *argument;
@@ -146,7 +146,7 @@ Choix GETINPUTFILE(const std::string* argument, Console* console, Erreurs* erreu
       char touche = 0;
       if (!console->LireTouche(&touche)) {
         console->Ecrire(kFinConsole);
-        return Choix::kSansEntree;
+        return Choix::kConsoleFermee;
       }
       console->Ecrire("\r\n");
       if (touche == 'Y' || touche == 'y') return Choix::kAbandon;

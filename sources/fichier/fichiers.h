@@ -38,10 +38,10 @@ bool Changee(const Empreinte& avant, const Lecteur& lecteur);
 
 // What GETINPUTFILE ends with.
 enum class Choix {
-  kOuvert,      // the input is open, and the working directory is its PATH when it has one
-  kAbandon,     // the user answered "Y": end with status 0
-  kSansEntree,  // the console input ended: end with status 2
-  kErreur,      // the change of directory failed: run-time error in *statut
+  kOuvert,         // the input is open, and the working directory is its PATH when it has one
+  kAbandon,        // the user answered "Y": end with status 0
+  kConsoleFermee,  // the console input ended: end with status 2
+  kErreur,         // the change of directory failed: run-time error in *statut
 };
 
 // The input file, once chosen.

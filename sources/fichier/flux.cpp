@@ -79,7 +79,7 @@ Ecrivain::Ecrivain(Erreurs* erreurs, std::string nom, std::string* cible)
 Ecrivain::~Ecrivain() { Fermer(); }
 
 void Ecrivain::EcrireLong(std::string_view s) {
-  Vider();
+  Transmettre();
   if (s.size() >= kTailleTampon) {
     Envoyer(s.data(), s.size());
     return;
@@ -112,7 +112,7 @@ bool Ecrivain::Envoyer(const char* p, size_t n) {
   return true;
 }
 
-bool Ecrivain::Vider() {
+bool Ecrivain::Transmettre() {
   size_t n = n_;
   n_ = 0;
   if (n > 0) Envoyer(tampon_.get(), n);
@@ -122,7 +122,7 @@ bool Ecrivain::Vider() {
 bool Ecrivain::Fermer() {
   if (ferme_) return !echec_;
   ferme_ = true;
-  Vider();
+  Transmettre();
   if (proprietaire_ && fd_ >= 0) {
     if (::close(fd_) != 0 && !echec_) {
       echec_ = true;

@@ -79,7 +79,7 @@ class Ecrivain {
   Ecrivain& operator=(const Ecrivain&) = delete;
 
   void Ecrire(char c) {
-    if (n_ == kTailleTampon) Vider();
+    if (n_ == kTailleTampon) Transmettre();
     tampon_[n_++] = c;
   }
   void Ecrire(std::string_view s) {
@@ -91,7 +91,7 @@ class Ecrivain {
     }
   }
   // Writes the buffered bytes; false when this writer has failed.
-  bool Vider();
+  bool Transmettre();
   // Flushes and closes; false when anything failed.
   bool Fermer();
   bool echec() const { return echec_; }

@@ -130,7 +130,7 @@ int Lot::Convertir(Entree* entree) {
   int tube[2];
   if (::pipe2(tube, O_CLOEXEC) != 0) tube[0] = tube[1] = -1;
   // Nothing waiting in a buffer is written twice.
-  console_->Vider();
+  console_->Transmettre();
   const pid_t pid = ::fork();
   if (pid == 0) {
     if (tube[0] >= 0) ::close(tube[0]);

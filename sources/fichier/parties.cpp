@@ -47,8 +47,8 @@ void Parties::Fermer() {
   if (fichier_ != nullptr) fichier_->Fermer();
 }
 
-void Parties::Vider() {
-  if (fichier_ != nullptr) fichier_->Vider();
+void Parties::Transmettre() {
+  if (fichier_ != nullptr) fichier_->Transmettre();
 }
 
 }  // namespace vellumcast

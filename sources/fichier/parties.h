@@ -42,7 +42,7 @@ class Parties {
   // Closes the last file written.
   void Fermer();
   // Sends what the file written has received to it.
-  void Vider();
+  void Transmettre();
 
   // The parts written so far, in order; empty without parts.
   const std::vector<std::string>& noms() const { return noms_; }

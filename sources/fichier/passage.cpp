@@ -41,7 +41,7 @@ void Passage::Convertir() {
   if (!Echec()) parties_.Fermer();
   if (Echec()) return;
   console_->Ecrire("Fichier source termine\r\n");
-  console_->Vider();
+  console_->Transmettre();
 }
 
 void Passage::FermerEntree() {
@@ -52,13 +52,13 @@ void Passage::FermerEntree() {
   }
 }
 
-void Passage::Vider() {
-  parties_.Vider();
-  if (journal_ != nullptr) journal_->Vider();
+void Passage::Transmettre() {
+  parties_.Transmettre();
+  if (journal_ != nullptr) journal_->Transmettre();
 }
 
 void Passage::Interrompre() {
-  Vider();
+  Transmettre();
   conversion_.EcrireCapture();
 }
 

@@ -43,7 +43,7 @@ class Passage {
   // they were written, and the captured event.
   void Interrompre();
   // Sends what the result and the log have received to their files.
-  void Vider();
+  void Transmettre();
 
   // Whether the input changed while it was read, as the stop found it.
   bool changee() const { return changee_; }

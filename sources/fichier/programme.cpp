@@ -127,7 +127,7 @@ int Programme(int argc, char** argv) {
       ligne.sortie ? RepertoireDeSortie(*ligne.sortie, commande.vers_dossier, &statut) : -1;
   if (ligne.sortie && repertoire_sortie < 0) ArretErreur(statut, f);
   if (commande.plusieurs) {
-    console.Vider();
+    console.Transmettre();
     if (sortie_std.echec()) ArretErreur(Statut::Erreur(kErreurEcriture), f);
     return ConvertirLot(commande, repertoire_sortie, &entree_std, &console, &erreurs, &f);
   }
@@ -137,10 +137,10 @@ int Programme(int argc, char** argv) {
   const Choix choix = GETINPUTFILE(nom, &console, &erreurs, &entree, &statut);
   // A question that could not be shown ends the dialogue as if the console
   // had ended; it is the failed write that the run reports.
-  console.Vider();
+  console.Transmettre();
   if (sortie_std.echec()) ArretErreur(Statut::Erreur(kErreurEcriture), f);
   if (choix == Choix::kAbandon) return kSortieOk;
-  if (choix == Choix::kSansEntree) return kSansEntree;
+  if (choix == Choix::kConsoleFermee) return kSansEntree;
   if (choix == Choix::kErreur) ArretErreur(statut, f);
   // With -o, the run works where the result goes, the input already open.
   if (repertoire_sortie >= 0 && ::fchdir(repertoire_sortie) != 0) {

@@ -8,7 +8,7 @@ namespace vellumcast {
 
 // The kinds of loss the summary tells, in the order it tells them.
 enum class Perte {
-  kAnneeLimite,      // an event left out as it starts in the year limit or later
+  kApresLimite,      // an event left out as it starts in the year limit or later
   kSansDebut,        // a document with no start date, or none complete
   kDateCoupee,       // a date cut short by its line end or the end of the input
   kDateIlisible,     // text of a date list that fits no date

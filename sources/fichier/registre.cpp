@@ -14,7 +14,7 @@ uint64_t Suivant(uint64_t h, char c) {
 }
 
 // The final hash of a key: never 0, which marks a free slot.
-uint64_t Empreinte(uint64_t h) {
+uint64_t Hachage(uint64_t h) {
   h ^= h >> 33;
   h *= 0xff51afd7ed558ccdull;
   h ^= h >> 33;
@@ -38,12 +38,12 @@ size_t Registre::octets() const {
          cles_.capacity() * sizeof(Cle);
 }
 
-size_t Registre::Chercher(uint64_t empreinte, std::string_view texte) const {
+size_t Registre::Chercher(uint64_t hachage, std::string_view texte) const {
   size_t masque = cles_.size() - 1;
-  for (size_t i = empreinte & masque;; i = (i + 1) & masque) {
+  for (size_t i = hachage & masque;; i = (i + 1) & masque) {
     const Cle& c = cles_[i];
-    if (c.empreinte == 0) return i;
-    if (c.empreinte == empreinte &&
+    if (c.hachage == 0) return i;
+    if (c.hachage == hachage &&
         EgauxPlies(std::string_view(textes_).substr(c.debut, c.longueur), texte)) {
       return i;
     }
@@ -55,17 +55,17 @@ void Registre::Agrandir() {
   anciennes.swap(cles_);
   size_t masque = cles_.size() - 1;
   for (const Cle& c : anciennes) {
-    if (c.empreinte == 0) continue;
-    size_t i = c.empreinte & masque;
-    while (cles_[i].empreinte != 0) i = (i + 1) & masque;
+    if (c.hachage == 0) continue;
+    size_t i = c.hachage & masque;
+    while (cles_[i].hachage != 0) i = (i + 1) & masque;
     cles_[i] = c;
   }
 }
 
-void Registre::Indexer(uint64_t empreinte, size_t debut, size_t longueur) {
-  size_t i = Chercher(empreinte, std::string_view(textes_).substr(debut, longueur));
-  if (cles_[i].empreinte != 0) return;
-  cles_[i].empreinte = empreinte;
+void Registre::Indexer(uint64_t hachage, size_t debut, size_t longueur) {
+  size_t i = Chercher(hachage, std::string_view(textes_).substr(debut, longueur));
+  if (cles_[i].hachage != 0) return;
+  cles_[i].hachage = hachage;
   cles_[i].debut = debut;
   cles_[i].longueur = longueur;
   if (++occupees_ * 2 > cles_.size()) Agrandir();
@@ -78,18 +78,18 @@ void Registre::Stocker(std::string_view uid) {
   uint64_t h = kFnvBase;
   for (size_t k = 0; k < uid.size(); ++k) {
     if (k > 0 && (uid[k] == ' ' || uid[k] == '=' || uid[k] == '>')) {
-      Indexer(Empreinte(h), debut, k);
+      Indexer(Hachage(h), debut, k);
     }
     h = Suivant(h, uid[k]);
   }
-  if (!uid.empty()) Indexer(Empreinte(h), debut, uid.size());
+  if (!uid.empty()) Indexer(Hachage(h), debut, uid.size());
 }
 
 bool Registre::DejaRencontre(std::string_view uid) {
   if (!uid.empty()) {
     uint64_t h = kFnvBase;
     for (char c : uid) h = Suivant(h, c);
-    if (cles_[Chercher(Empreinte(h), uid)].empreinte != 0) return true;
+    if (cles_[Chercher(Hachage(h), uid)].hachage != 0) return true;
   }
   Stocker(uid);
   return false;

@@ -31,20 +31,20 @@ class Registre {
 
  private:
   // One key of the index: the A-to-Z-folded text of `longueur` bytes at
-  // `debut` in textes_, known by its hash. A slot whose `empreinte` is 0 is free.
+  // `debut` in textes_, known by its hash. A slot whose `hachage` is 0 is free.
   struct Cle {
-    uint64_t empreinte = 0;
+    uint64_t hachage = 0;
     uint64_t debut : 48 = 0;
     uint64_t longueur : 16 = 0;
   };
 
   void Stocker(std::string_view uid);
   // Adds a key unless an equal one is already there.
-  void Indexer(uint64_t empreinte, size_t debut, size_t longueur);
+  void Indexer(uint64_t hachage, size_t debut, size_t longueur);
   void Agrandir();
-  // The slot of the key equal to `texte` (folded) with hash `empreinte`, or the
+  // The slot of the key equal to `texte` (folded) with hash `hachage`, or the
   // free slot where it would go.
-  size_t Chercher(uint64_t empreinte, std::string_view texte) const;
+  size_t Chercher(uint64_t hachage, std::string_view texte) const;
 
   // Every record's text, one after the other; record k runs from debuts_[k]
   // to debuts_[k + 1]. One block instead of one allocation per identifier.

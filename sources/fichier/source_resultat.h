@@ -105,7 +105,7 @@ class Source {
 
   bool END_OF_LINE = false;
 
-  // Calls to Suite(), for bounding the work done on an input.
+  // Calls to Suite(), for bounding the work done on an input. Used by tests.
   uint64_t lectures() const { return lectures_; }
 
  private:

@@ -42,6 +42,7 @@ class Tampon {
   void Vider();
   size_t size() const { return sur_disque_ + mem_.size(); }
   bool empty() const { return size() == 0; }
+  // Whether the buffer has moved to disk. Used by tests.
   bool deborde() const { return fd_ >= 0; }
 
   // Hands the whole content to `recevoir`, a piece at a time.

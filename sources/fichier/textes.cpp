@@ -61,7 +61,7 @@ class LigneValeur {
   void Finir() {
     Terminer();
     texte_[n_++] = '\n';
-    Vider();
+    Transmettre();
   }
 
  private:
@@ -108,7 +108,7 @@ class LigneValeur {
   void Garder(std::string_view u) {
     std::memcpy(texte_ + n_, u.data(), u.size());
     n_ += u.size();
-    if (n_ >= kMorceau) Vider();
+    if (n_ >= kMorceau) Transmettre();
   }
 
   // One character, `u` in UTF-8, counting `poids`: one, or two for an escaped
@@ -125,10 +125,10 @@ class LigneValeur {
     }
     std::memcpy(p, u.data(), kMaxOctetsCaractere);
     n_ = static_cast<size_t>(p + u.size() - texte_);
-    if (n_ >= kMorceau) Vider();
+    if (n_ >= kMorceau) Transmettre();
   }
 
-  void Vider() {
+  void Transmettre() {
     rdv_->Ajouter(std::string_view(texte_, n_));
     n_ = 0;
   }

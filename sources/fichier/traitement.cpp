@@ -24,7 +24,7 @@ bool EcrireSeul(int fd, std::string_view texte) {
   Erreurs erreurs;
   Ecrivain ecrivain(&erreurs, "", fd, false);
   ecrivain.Ecrire(texte);
-  return ecrivain.Vider();
+  return ecrivain.Transmettre();
 }
 
 namespace {
@@ -170,13 +170,13 @@ void DireAttente() {
 
 void ArretErreur(const Statut& statut, const Fichiers& f) {
   if (f.passage != nullptr) f.passage->Interrompre();
-  f.console->Vider();
+  f.console->Transmettre();
   f.console->Erreur(statut.Message());
   f.console->Terminer();
   // Where the user sees it when standard output goes elsewhere.
   if (f.erreur != nullptr) {
     f.erreur->Ecrire("vellumcast: " + f.export_montre + Affichable(statut.Mots()) + "\n");
-    f.erreur->Vider();
+    f.erreur->Transmettre();
   }
   if (!f.conseil.empty() && CreationRefusee(statut, f.nom_resultat)) EcrireSeul(2, f.conseil);
   Temoigner(f);

@@ -158,7 +158,7 @@ class Conversion {
   void RECUPERER_ICAL();
   void ECRIRE_FIN_LIGNE();
   // How a loop over the pieces of the capture ended.
-  enum class Arret { kMarque, kFinEntree, kSautPage };
+  enum class Arret { kMarque, kEntreeEpuisee, kDocumentFini };
   // Reads pieces until `marque` holds for one, the input ends or a piece
   // begins with a form feed.
   template <typename Marque>

@@ -81,7 +81,7 @@ Produit Banc::Convertir() {
   Produit p;
   p.ics = Resultat();
   p.log = Journal();
-  ecran.Vider();
+  ecran.Transmettre();
   p.console = console_out;
   if (const std::string* ical = rep.Contenu(kNomIcal)) p.ical = *ical;
   for (const char* nom : {kNomRdv, kNomDatesDebut, kNomDatesFin, kNomDonnees}) {
@@ -95,7 +95,7 @@ Produit Banc::Convertir() {
 }
 
 const std::string& Banc::Resultat() {
-  passage.Vider();
+  passage.Transmettre();
   return Lu(kNomResultat);
 }
 
@@ -106,7 +106,7 @@ std::string Banc::EventBuffer() {
 }
 
 const std::string& Banc::Journal() {
-  passage.Vider();
+  passage.Transmettre();
   return Lu(kNomJournal);
 }
 
