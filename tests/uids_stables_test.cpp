@@ -7,6 +7,7 @@
 
 #include "processus.h"
 #include "temporaire.h"
+#include "uids.h"
 
 namespace vellumcast {
 namespace {
@@ -75,6 +76,20 @@ TEST(UidsStablesTest, ADocumentWithoutIdentifierIsNamedWhateverItsNeighbours) {
             "UID:a3400c47961128f7-20090204T093000");
   EXPECT_EQ(Uids(Document("STARTDATETIME: 02/02/2009 10:00\r\n") + seul).back(),
             "UID:a3400c47961128f7-20090204T093000");
+}
+
+// The UIDs written are held as hashes, outside the memory bound: at most 64
+// bytes each (16-byte slots, a table at most half full that doubles).
+TEST(UidsEcritsTest, AtMostSixtyFourBytesPerUidWritten) {
+  UidsEcrits uids;
+  constexpr size_t kUids = 100000;
+  for (size_t k = 0; k < kUids; ++k) {
+    ASSERT_EQ(uids.Compter("ABC-" + std::to_string(k)), 0u) << k;
+  }
+  EXPECT_EQ(uids.Compter("ABC-7"), 1u);
+  EXPECT_EQ(uids.Compter("ABC-7"), 2u);
+  EXPECT_LE(uids.octets(), 64 * kUids);
+  EXPECT_GE(uids.octets(), 32 * kUids);
 }
 
 }  // namespace

@@ -18,9 +18,9 @@ uint32_t UidsEcrits::Compter(std::string_view uid) {
   const size_t masque = cases_.size() - 1;
   for (size_t i = h & masque;; i = (i + 1) & masque) {
     Case& c = cases_[i];
-    if (c.empreinte == h) return c.nombre++;
-    if (c.empreinte == 0) {
-      c.empreinte = h;
+    if (c.hachage == h) return c.nombre++;
+    if (c.hachage == 0) {
+      c.hachage = h;
       c.nombre = 1;
       ++occupees_;
       return 0;
@@ -33,9 +33,9 @@ void UidsEcrits::Agrandir() {
   anciennes.swap(cases_);
   const size_t masque = cases_.size() - 1;
   for (const Case& c : anciennes) {
-    if (c.empreinte == 0) continue;
-    size_t i = c.empreinte & masque;
-    while (cases_[i].empreinte != 0) i = (i + 1) & masque;
+    if (c.hachage == 0) continue;
+    size_t i = c.hachage & masque;
+    while (cases_[i].hachage != 0) i = (i + 1) & masque;
     cases_[i] = c;
   }
 }

@@ -38,12 +38,12 @@ class UidsEcrits {
  public:
   // How many events took `uid` before this one, which now takes it too.
   uint32_t Compter(std::string_view uid);
-  // Bytes held for the UIDs written.
+  // Bytes held for the UIDs written. Used by tests.
   size_t octets() const { return cases_.capacity() * sizeof(Case); }
 
  private:
   struct Case {
-    uint64_t empreinte = 0;  // 0: free
+    uint64_t hachage = 0;  // 0: free
     uint32_t nombre = 0;
   };
   void Agrandir();
