@@ -51,6 +51,24 @@ TEST(UidsStablesTest, EachEventNamedByItsDocumentAndItsStart) {
                            }));
 }
 
+// Document 3 begins on line 15; document 4's start list stands on line 23.
+TEST(UidsStablesTest, TheSummaryCountsTheDocumentsNamedByHashAndTheSharedStarts) {
+  Temporaire d;
+  d.Poser("agenda.txt", kExport);
+  const std::vector<std::string> environnement = {"LC_ALL=C", "TZ=Europe/Paris"};
+  Execution e = Executer({VELLUMCAST_BINAIRE, "--stable-uids", "agenda.txt"}, d.chemin(), nullptr,
+                         &environnement);
+  EXPECT_EQ(e.code(), 0);
+  EXPECT_EQ(e.erreur,
+            "vellumcast: agenda.ics: 6 events written from 4 documents read, 0 repeats of "
+            "recurring documents converted once\n"
+            "vellumcast: note: 1 all-day event written (line 9)\n"
+            "vellumcast: note: 1 document without an identifier of its own (line 15): named by "
+            "the hash of the subject, location and dates, the same in every run\n"
+            "vellumcast: note: 1 event with the identifier and start of another (line 23): their "
+            "UIDs end in -2, -3, ... in the order of the export\n");
+}
+
 TEST(UidsStablesTest, ConvertingAgainGivesTheSameUids) {
   EXPECT_EQ(Uids(kExport), Uids(kExport));
   // Nor do the year limit, the zone or the character set change them.

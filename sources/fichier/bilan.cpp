@@ -101,8 +101,9 @@ std::string BilanConversion::Note(Perte perte, const Releve& r, const Options& o
              Nombre(occurrences_series_, "event", "events") + lignes +
              ": each one recurring event whose rule gives every date of its document";
     case Perte::kSansIdentifiant:
-      return Nombre(r.nombre, "document", "documents") + " without an identifier of " +
-             (un ? "its" : "their") + " own" + lignes +
+      return Nombre(r.nombre, "document", "documents") +
+             (un ? " without an identifier of its own" : " without identifiers of their own") +
+             lignes +
              ": named by the hash of the subject, location and dates, the same in every run";
     case Perte::kUidPartage:
       return Nombre(r.nombre, "event", "events") + " with the identifier and start of another" +
