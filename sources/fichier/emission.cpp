@@ -163,11 +163,13 @@ void Conversion::EcrireDates(const DatesEvenement& dates) {
   }
 }
 
-std::string Conversion::Uid(const Date& debut, bool serie) {
+std::string_view Conversion::Uid(const Date& debut, bool serie) {
   const Etat& e = etat_;
   // Never cut: every block keeps its own number or start whatever the
   // identifier's length. The trace keeps the identifier's bytes as read.
-  std::string uid = "UID:";
+  // One buffer for every event: its room is kept from one to the next.
+  std::string& uid = uid_;
+  uid.assign("UID:");
   if (!options_.uids_stables) {
     uid += e.CH_UID.vue();
     uid += '-';
@@ -201,7 +203,7 @@ void Conversion::ECRIRE_DEBUT_RDV(const Date& debut, bool serie) {
     return;
   }
   ++etat_.NO_UID;
-  const std::string uid = Uid(debut, serie);
+  const std::string_view uid = Uid(debut, serie);
   RapportLigne rapport(&bilan_, ligne_uid_);
   PutlnUtf8(result_, EnUtf8(options_.jeu, &rapport), uid);
   trace_->REPORT(uid);

@@ -115,6 +115,36 @@ void Historique::Bornes() {
     plus_haute = std::max(plus_haute, p.debut + std::min(avant.decalage, p.decalage));
     bornes_.push_back(plus_haute);
   }
+  Indexer();
+}
+
+void Historique::Indexer() {
+  seaux_.clear();
+  // Local times before 1800 are rare enough to be searched in the table.
+  debut_seaux_ = bornes_.empty() ? 0 : std::max(bornes_.front(), DebutAnnee(1800));
+  if (bornes_.empty() || bornes_.back() <= debut_seaux_) return;
+  // At most 16,384 buckets (2,177 years); past them, the table is searched.
+  const int64_t fin = std::min(bornes_.back(), debut_seaux_ + (int64_t{1} << 36));
+  const auto nombre = static_cast<size_t>((fin - debut_seaux_) >> kLargeurSeau) + 1;
+  seaux_.resize(nombre);
+  size_t k = 0;
+  for (size_t s = 0; s < nombre; ++s) {
+    const int64_t debut = debut_seaux_ + (static_cast<int64_t>(s) << kLargeurSeau);
+    while (k < bornes_.size() && bornes_[k] <= debut) ++k;
+    seaux_[s] = static_cast<uint32_t>(k);
+  }
+}
+
+size_t Historique::Chercher(int64_t l) const {
+  if (l >= debut_seaux_) {
+    const auto s = static_cast<uint64_t>(l - debut_seaux_) >> kLargeurSeau;
+    if (s < seaux_.size()) {
+      size_t k = seaux_[s];
+      while (k < bornes_.size() && bornes_[k] <= l) ++k;
+      return k;
+    }
+  }
+  return static_cast<size_t>(std::upper_bound(bornes_.begin(), bornes_.end(), l) - bornes_.begin());
 }
 
 int64_t Historique::Cycles(int64_t instant) const {
@@ -128,8 +158,7 @@ Lieu Historique::Placer(int64_t locale) const {
   locale = Borner(locale);
   const int64_t cycles = Cycles(locale);
   const int64_t l = locale - cycles * kCycle;
-  const size_t k =
-      static_cast<size_t>(std::upper_bound(bornes_.begin(), bornes_.end(), l) - bornes_.begin());
+  const size_t k = Chercher(l);
   const Periode& p = periodes_[k];
   Lieu lieu{l - p.decalage, p.type, false, false};
   if (k > 0) {

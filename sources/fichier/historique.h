@@ -48,6 +48,11 @@ class Historique {
   void Ajouter(int64_t debut, int type);
   void EtendreParRegle(const RegleTz& regle, int premiere_annee, int derniere_annee);
   void Bornes();
+  // Fills `seaux_` from `bornes_`.
+  void Indexer();
+  // The number of bornes at or below the local time `l`: the period that
+  // gives it is periodes_[that number].
+  size_t Chercher(int64_t l) const;
   // The number of 400-year cycles to take from `instant` so that it lies in
   // the table; the rule repeats itself over each.
   int64_t Cycles(int64_t instant) const;
@@ -57,6 +62,12 @@ class Historique {
   // bornes_[k]: the earliest local time that period k + 1 can give; local
   // times from there to its own first are skipped or met twice.
   std::vector<int64_t> bornes_;
+  // Buckets of 2^kLargeurSeau seconds (about 49 days) of local time from
+  // debut_seaux_ on: seaux_[s] is the number of bornes at or below the
+  // bucket's start, so that a search scans the one or two of its bucket.
+  static constexpr int kLargeurSeau = 22;
+  std::vector<uint32_t> seaux_;
+  int64_t debut_seaux_ = 0;
   // From `reduire_des_` on, and below `reduire_sous_`, the rule alone decides:
   // an instant there is taken whole cycles back into [base_, reduire_des_).
   int64_t base_ = 0;

@@ -141,7 +141,7 @@ Statut RepertoireCourant::OuvrirJournal(Erreurs* erreurs, std::unique_ptr<Ecriva
   // The log an earlier export of the command left, untouched since, goes on;
   // any other is emptied, as a run of its own would.
   EtatJournal etat;
-  const bool laisse = ReleverJournal(fd, &etat) &&
+  const bool laisse = !prise_.laisses.empty() && ReleverJournal(fd, &etat) &&
                       std::any_of(prise_.laisses.begin(), prise_.laisses.end(),
                                   [&](const EtatJournal& e) { return MemeEtat(e, etat); });
   if (laisse ? ::lseek(fd, 0, SEEK_END) < 0 : ::ftruncate(fd, 0) != 0) {

@@ -161,8 +161,8 @@ std::string LignesDesParties(const std::vector<std::string>& noms, const std::st
 // directory, named as it is now the working directory.
 void DireAttente() {
   std::error_code ec;
-  std::string dossier = std::filesystem::current_path(ec).string();
-  if (ec) dossier = ".";
+  const std::filesystem::path ici = std::filesystem::current_path(ec);
+  const std::string dossier = ec ? std::string(".") : ici.string();
   EcrireSeul(2, "vellumcast: waiting for another run in " + Affichable(dossier) + "\n");
 }
 

@@ -187,8 +187,9 @@ class Conversion {
   void EcrireBloc(const Date& debut, const DatesEvenement& dates);
   // The lines DTSTAMP, DTSTART and DTEND, and the all-day mark.
   void EcrireDates(const DatesEvenement& dates);
-  // The "UID:" line of the event that starts at `debut`, or of the series.
-  std::string Uid(const Date& debut, bool serie);
+  // The "UID:" line of the event that starts at `debut`, or of the series;
+  // valid until the next call.
+  std::string_view Uid(const Date& debut, bool serie);
   void ECRIRE_DEBUT_RDV(const Date& debut, bool serie);
   void ECRIRE_NEW_RDV();
   void ECRIRE_FIN_RDV();
@@ -209,6 +210,7 @@ class Conversion {
   Erreurs* erreurs_;
   Options options_;
   Parties* parties_ = nullptr;
+  std::string uid_;  // the last UID line, its room kept for the next
 
   Etat etat_;
   BilanConversion bilan_;  // what the run wrote and what it left out
