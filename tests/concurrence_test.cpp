@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -97,6 +98,9 @@ struct Changement {
   void (*changer)(const std::string& chemin);
   int documents;  // what the run reads in all
 };
+
+// A row as the test log shows it: by its name.
+void PrintTo(const Changement& cas, std::ostream* os) { *os << cas.nom; }
 
 class EntreeChangee : public testing::TestWithParam<Changement> {};
 

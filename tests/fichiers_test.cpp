@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -333,6 +334,9 @@ struct CasChangement {
   void (*lire)(Lecteur* l, const std::string& chemin);
   bool changee;
 };
+
+// A row as the test log shows it: by its name.
+void PrintTo(const CasChangement& cas, std::ostream* os) { *os << cas.nom; }
 
 const CasChangement kChangements[] = {
     // A code 26 ends the input before its end: fewer bytes read is no change.

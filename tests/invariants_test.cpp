@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,9 @@ struct Casse {
   const char* nom;
   std::string resultat;
 };
+
+// A row as the test log shows it: by its name.
+void PrintTo(const Casse& cas, std::ostream* os) { *os << cas.nom; }
 
 class ResultatCasse : public testing::TestWithParam<Casse> {};
 

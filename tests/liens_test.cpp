@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,9 @@ struct LienIcal {
   const char* cible;  // what "~ical.tmp" points to
   bool cible_existe;
 };
+
+// A row as the test log shows it: by its name.
+void PrintTo(const LienIcal& cas, std::ostream* os) { *os << cas.nom; }
 
 class IcalPiege : public LiensTest, public testing::WithParamInterface<LienIcal> {};
 

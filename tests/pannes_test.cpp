@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -290,6 +291,9 @@ struct Special {
   const char* sortie;  // standard output
 };
 
+// A row as the test log shows it: by its name.
+void PrintTo(const Special& cas, std::ostream* os) { *os << cas.nom; }
+
 class NomSpecial : public PannesTest, public testing::WithParamInterface<Special> {};
 
 TEST_P(NomSpecial, IsRuntimeError5AtOnceWithNothingWrittenThroughIt) {
@@ -389,6 +393,9 @@ struct Illisible {
   const char* entree;  // standard input
   const char* sortie;
 };
+
+// A row as the test log shows it: by its name.
+void PrintTo(const Illisible& cas, std::ostream* os) { *os << cas.nom; }
 
 class EntreeIllisible : public PannesTest, public testing::WithParamInterface<Illisible> {};
 

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,9 @@ struct CasLien {
   bool dur;                        // hard links instead of symbolic ones
   const char* signale;             // the name the run reports
 };
+
+// A row as the test log shows it: by its name.
+void PrintTo(const CasLien& cas, std::ostream* os) { *os << cas.nom; }
 
 class EntreeProtegee : public testing::TestWithParam<CasLien> {};
 

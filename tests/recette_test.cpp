@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -74,6 +75,9 @@ struct Facon {
   std::string commande;  // run by bash in the directory above exports/
   bool un_par_export;    // one run per export: a folder's log holds one trace
 };
+
+// A row as the test log shows it: by its name.
+void PrintTo(const Facon& cas, std::ostream* os) { *os << cas.nom; }
 
 class Recettes : public testing::TestWithParam<Facon> {};
 
