@@ -22,23 +22,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// An export of one document whose identifier is `uid`.
-std::string Export(const std::string& uid) {
-  return "Subject: s\r\nSTARTDATETIME: 01/02/2009 10:00:00\r\nApptUNID: " + uid +
-         "\r\n$UpdatedBy: xx\r\n\r\nb\r\n\x0c\r\n";
-}
-
-// What the run of that export writes: its trace, and its result.
-std::string Trace(const std::string& uid) { return "saut de page\r\nUID:" + uid + "-1\r\n"; }
-std::string Resultat(const std::string& uid) {
-  return PrologueAttendu() +
-         BlocAttendu(uid, 1, "SUMMARY:s\nDESCRIPTION:b\\n\n \n", "20090201T100000") +
-         "END:VCALENDAR\r\n";
-}
-
 // The standard output of that run, and the first line of its summary,
 // naming the result `ics`.
-std::string Sortie(const std::string& uid) { return Trace(uid) + "Fichier source termine\r\n"; }
+std::string Sortie(const std::string& uid) {
+  return TraceUnDocument(uid) + "Fichier source termine\r\n";
+}
 std::string Resume(const std::string& ics) {
   return "vellumcast: " + ics +
          ": 1 event written from 1 document read, 0 repeats of recurring documents converted "
@@ -56,8 +44,9 @@ Execution Lancer(const Temporaire& dossier, std::vector<std::string> args) {
 // Three exports in un/, one in deux/, and one missing among them.
 TEST(LotTest, FourExportsOfTwoDirectoriesGiveTheResultsOfRunsOfTheirOwn) {
   Temporaire d;
-  for (const char* uid : {"A", "B", "C"}) d.Poser("un/" + std::string(uid) + ".txt", Export(uid));
-  d.Poser("deux/D.txt", Export("D"));
+  for (const char* uid : {"A", "B", "C"})
+    d.Poser("un/" + std::string(uid) + ".txt", ExportUnDocument(uid));
+  d.Poser("deux/D.txt", ExportUnDocument("D"));
   Execution e = Lancer(d, {"un/A.txt", "un/absent.txt", "deux/D.txt", "un/B.txt", "un/C.txt"});
   EXPECT_EQ(e.code(), 2);
   EXPECT_EQ(e.sortie, Sortie("A") + Sortie("D") + Sortie("B") + Sortie("C"));
@@ -65,18 +54,19 @@ TEST(LotTest, FourExportsOfTwoDirectoriesGiveTheResultsOfRunsOfTheirOwn) {
                           "vellumcast: cannot open un/absent.txt: No such file or directory\n" +
                           Resume("deux/D.ics") + Resume("un/B.ics") + Resume("un/C.ics") +
                           "vellumcast: 4 exports converted, 1 failed: un/absent.txt\n");
-  EXPECT_EQ(d.Lire("un/Vellumcast.log"), Trace("A") + Trace("B") + Trace("C"));
-  EXPECT_EQ(d.Lire("deux/Vellumcast.log"), Trace("D"));
+  EXPECT_EQ(d.Lire("un/Vellumcast.log"),
+            TraceUnDocument("A") + TraceUnDocument("B") + TraceUnDocument("C"));
+  EXPECT_EQ(d.Lire("deux/Vellumcast.log"), TraceUnDocument("D"));
   EXPECT_EQ(d.Noms("un"), (std::vector<std::string>{"A.ics", "A.txt", "B.ics", "B.txt", "C.ics",
                                                     "C.txt", "Vellumcast.log"}));
   EXPECT_EQ(d.Noms("deux"), (std::vector<std::string>{"D.ics", "D.txt", "Vellumcast.log"}));
   for (const char* chemin : {"un/A", "un/B", "un/C", "deux/D"}) {
     const std::string uid(1, chemin[std::string(chemin).size() - 1]);
     const std::string ics = d.Lire(std::string(chemin) + ".ics");
-    EXPECT_EQ(ics, Resultat(uid)) << chemin;
+    EXPECT_EQ(ics, ResultatUnDocument(uid)) << chemin;
     // The same bytes as a run of its own in a directory of its own.
     Temporaire seul;
-    seul.Poser(uid + ".txt", Export(uid));
+    seul.Poser(uid + ".txt", ExportUnDocument(uid));
     EXPECT_EQ(Lancer(seul, {uid + ".txt"}).code(), 0);
     EXPECT_EQ(seul.Lire(uid + ".ics"), ics) << chemin;
   }
@@ -108,9 +98,9 @@ TEST(LotTest, ALaterExportWhoseResultWouldOverwriteAnEarlierOneIsRefused) {
   };
   for (const Collision& c : cas) {
     Temporaire d;
-    d.Poser("un/A.txt", Export("A"));
-    d.Poser("un/A.dat", Export("X"));
-    d.Poser("deux/A.txt", Export("X"));
+    d.Poser("un/A.txt", ExportUnDocument("A"));
+    d.Poser("un/A.dat", ExportUnDocument("X"));
+    d.Poser("deux/A.txt", ExportUnDocument("X"));
     fs::create_directory(d.Sous("sortie"));
     std::vector<std::string> args = c.args;
     args.insert(args.begin(), "-q");
@@ -120,7 +110,7 @@ TEST(LotTest, ALaterExportWhoseResultWouldOverwriteAnEarlierOneIsRefused) {
     EXPECT_EQ(e.erreur, std::string(c.refus) +
                             "vellumcast: 1 export converted, 1 failed: " + c.args.back() + "\n")
         << c.nom;
-    EXPECT_EQ(d.Lire(c.resultat), Resultat("A")) << c.nom;
+    EXPECT_EQ(d.Lire(c.resultat), ResultatUnDocument("A")) << c.nom;
   }
 }
 
@@ -129,9 +119,9 @@ TEST(LotTest, ALaterExportWhoseResultWouldOverwriteAnEarlierOneIsRefused) {
 // is converted; the status is that of the first export that failed.
 TEST(LotTest, ARunTimeErrorEndsOneExportAndTheNextIsConverted) {
   Temporaire d;
-  d.Poser("un/A.txt", Export("A"));
-  d.Poser("un/B.txt", Export("B"));
-  d.Poser("deux/D.txt", Export("D"));
+  d.Poser("un/A.txt", ExportUnDocument("A"));
+  d.Poser("un/B.txt", ExportUnDocument("B"));
+  d.Poser("deux/D.txt", ExportUnDocument("D"));
   d.Poser("deux/D.ics/dedans");
   Execution e = Lancer(d, {"un/A.txt", "deux/D.txt", "un/absent.txt", "un/B.txt"});
   EXPECT_EQ(e.code(), 5);
@@ -140,17 +130,17 @@ TEST(LotTest, ARunTimeErrorEndsOneExportAndTheNextIsConverted) {
                           "vellumcast: cannot open un/absent.txt: No such file or directory\n" +
                           Resume("un/B.ics") +
                           "vellumcast: 2 exports converted, 2 failed: deux/D.txt, un/absent.txt\n");
-  EXPECT_EQ(d.Lire("un/Vellumcast.log"), Trace("A") + Trace("B"));
+  EXPECT_EQ(d.Lire("un/Vellumcast.log"), TraceUnDocument("A") + TraceUnDocument("B"));
   // The log was created and emptied before the result could not be.
   EXPECT_EQ(d.Lire("deux/Vellumcast.log"), "");
-  EXPECT_EQ(d.Lire("un/B.ics"), Resultat("B"));
+  EXPECT_EQ(d.Lire("un/B.ics"), ResultatUnDocument("B"));
 }
 
 // -q leaves out the summaries, never what failed.
 TEST(LotTest, QuietLeavesOutTheSummariesAndTheClosingLineWhenNoneFailed) {
   Temporaire d;
-  d.Poser("un/A.txt", Export("A"));
-  d.Poser("un/B.txt", Export("B"));
+  d.Poser("un/A.txt", ExportUnDocument("A"));
+  d.Poser("un/B.txt", ExportUnDocument("B"));
   Execution tout = Lancer(d, {"-q", "un/A.txt", "un/B.txt"});
   EXPECT_EQ(tout.code(), 0);
   EXPECT_EQ(tout.erreur, "");
@@ -180,8 +170,8 @@ TEST(LotTest, OutputDirectoryTakesEveryResultAndTheLog) {
   };
   for (const Cas& c : cas) {
     Temporaire d;
-    d.Poser("un/A.txt", Export("A"));
-    d.Poser("deux/D.txt", Export("D"));
+    d.Poser("un/A.txt", ExportUnDocument("A"));
+    d.Poser("deux/D.txt", ExportUnDocument("D"));
     fs::create_directory(d.Sous("sortie"));
     Execution e = Lancer(d, c.args);
     EXPECT_EQ(e.code(), 0) << c.args[0];
@@ -189,10 +179,10 @@ TEST(LotTest, OutputDirectoryTakesEveryResultAndTheLog) {
     EXPECT_EQ(d.Noms("sortie"), c.noms);
     EXPECT_EQ(d.Noms("un"), std::vector<std::string>{"A.txt"});
     EXPECT_EQ(d.Noms("deux"), std::vector<std::string>{"D.txt"});
-    EXPECT_EQ(d.Lire("sortie/A.ics"), Resultat("A"));
+    EXPECT_EQ(d.Lire("sortie/A.ics"), ResultatUnDocument("A"));
   }
   Temporaire d;
-  d.Poser("un/A.txt", Export("A"));
+  d.Poser("un/A.txt", ExportUnDocument("A"));
   Execution e = Lancer(d, {"un/A.txt", "un/A.txt", "-o", "r.ics"});
   EXPECT_EQ(e.code(), kUsage);
   EXPECT_EQ(e.erreur,
@@ -209,12 +199,12 @@ TEST(LotTest, TheLogStartsAgainWhenAnotherRunConvertedThereInBetween) {
   struct Cas {
     bool autre;           // another run converts C in un/ in between
     std::string journal;  // what un/Vellumcast.log holds at the end
-  } cas[] = {{false, Trace("A") + Trace("B")}, {true, Trace("B")}};
+  } cas[] = {{false, TraceUnDocument("A") + TraceUnDocument("B")}, {true, TraceUnDocument("B")}};
   for (const Cas& c : cas) {
     Temporaire d;
-    d.Poser("un/A.txt", Export("A"));
-    d.Poser("un/B.txt", Export("B"));
-    d.Poser("un/C.txt", Export("C"));
+    d.Poser("un/A.txt", ExportUnDocument("A"));
+    d.Poser("un/B.txt", ExportUnDocument("B"));
+    d.Poser("un/C.txt", ExportUnDocument("C"));
     ASSERT_EQ(::mkfifo(d.Sous("tube").c_str(), 0600), 0);
     Execution commande;
     std::thread fil([&] { commande = Lancer(d, {"-q", "un/A.txt", "tube", "un/B.txt"}); });
@@ -222,7 +212,7 @@ TEST(LotTest, TheLogStartsAgainWhenAnotherRunConvertedThereInBetween) {
     if (c.autre) {
       EXPECT_EQ(Lancer(d, {"-q", "un/C.txt"}).code(), 0);
     }
-    const std::string t = Export("T");
+    const std::string t = ExportUnDocument("T");
     EXPECT_EQ(::write(fd, t.data(), t.size()), static_cast<ssize_t>(t.size()));
     ::close(fd);
     fil.join();
@@ -230,8 +220,8 @@ TEST(LotTest, TheLogStartsAgainWhenAnotherRunConvertedThereInBetween) {
     EXPECT_EQ(commande.erreur, "") << c.autre;
     EXPECT_EQ(d.Lire("un/Vellumcast.log"), c.journal) << c.autre;
     // The FIFO has no directory to work in: its run works where the command does.
-    EXPECT_EQ(d.Lire("Vellumcast.log"), Trace("T")) << c.autre;
-    EXPECT_EQ(d.Lire("tube.ics"), Resultat("T")) << c.autre;
+    EXPECT_EQ(d.Lire("Vellumcast.log"), TraceUnDocument("T")) << c.autre;
+    EXPECT_EQ(d.Lire("tube.ics"), ResultatUnDocument("T")) << c.autre;
   }
 }
 

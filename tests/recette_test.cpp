@@ -47,18 +47,8 @@ const std::vector<std::string> kDossiers = {"exports", "exports/a", "exports/a/b
                                             "exports/c/d"};
 constexpr int kParDossier = 8;
 
-// The export `k` of folder `d`, its identifier, its trace and its result.
+// The identifier of export `k` of folder `d`.
 std::string Uid(size_t d, int k) { return "F" + std::to_string(d) + "E" + std::to_string(k); }
-std::string Export(const std::string& uid) {
-  return "Subject: s\r\nSTARTDATETIME: 01/02/2009 10:00:00\r\nApptUNID: " + uid +
-         "\r\n$UpdatedBy: xx\r\n\r\nb\r\n\x0c\r\n";
-}
-std::string Trace(const std::string& uid) { return "saut de page\r\nUID:" + uid + "-1\r\n"; }
-std::string Resultat(const std::string& uid) {
-  return PrologueAttendu() +
-         BlocAttendu(uid, 1, "SUMMARY:s\nDESCRIPTION:b\\n\n \n", "20090201T100000") +
-         "END:VCALENDAR\r\n";
-}
 
 // The lines of `texte` that are not `attendue`.
 std::vector<std::string> Autres(const std::string& texte, const std::string& attendue) {
@@ -91,7 +81,7 @@ TEST_P(Recettes, EveryExportOfTheTreeIsConvertedEveryTime) {
     Temporaire d;
     for (size_t k = 0; k < kDossiers.size(); ++k) {
       for (int e = 0; e < kParDossier; ++e) {
-        d.Poser(kDossiers[k] + "/p" + std::to_string(e) + ".txt", Export(Uid(k, e)));
+        d.Poser(kDossiers[k] + "/p" + std::to_string(e) + ".txt", ExportUnDocument(Uid(k, e)));
       }
     }
     Execution x =
@@ -108,9 +98,10 @@ TEST_P(Recettes, EveryExportOfTheTreeIsConvertedEveryTime) {
       std::vector<std::string> une_a_une;
       for (int e = 0; e < kParDossier; ++e) {
         const std::string ics = kDossiers[k] + "/p" + std::to_string(e) + ".ics";
-        EXPECT_EQ(d.Lire(ics), Resultat(Uid(k, e))) << f.nom << " try " << essai << ": " << ics;
-        traces += Trace(Uid(k, e));
-        une_a_une.push_back(Trace(Uid(k, e)));
+        EXPECT_EQ(d.Lire(ics), ResultatUnDocument(Uid(k, e)))
+            << f.nom << " try " << essai << ": " << ics;
+        traces += TraceUnDocument(Uid(k, e));
+        une_a_une.push_back(TraceUnDocument(Uid(k, e)));
       }
       const std::string journal = d.Lire(kDossiers[k] + "/Vellumcast.log");
       if (f.un_par_export) {

@@ -28,4 +28,19 @@ std::string BlocAttendu(std::string_view uid, int numero, std::string_view tampo
   return b;
 }
 
+std::string ExportUnDocument(std::string_view uid) {
+  return "Subject: s\r\nSTARTDATETIME: 01/02/2009 10:00:00\r\nApptUNID: " + std::string(uid) +
+         "\r\n$UpdatedBy: xx\r\n\r\nb\r\n\x0c\r\n";
+}
+
+std::string TraceUnDocument(std::string_view uid) {
+  return "saut de page\r\nUID:" + std::string(uid) + "-1\r\n";
+}
+
+std::string ResultatUnDocument(std::string_view uid) {
+  return PrologueAttendu() +
+         BlocAttendu(uid, 1, "SUMMARY:s\nDESCRIPTION:b\\n\n \n", "20090201T100000") +
+         "END:VCALENDAR\r\n";
+}
+
 }  // namespace vellumcast

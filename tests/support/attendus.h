@@ -21,4 +21,10 @@ std::string BlocAttendu(std::string_view uid, int numero, std::string_view tampo
                         std::string_view debut, std::string_view fin = "",
                         std::string_view tzid = "France");
 
+// An export of one document whose identifier is `uid`, starting on
+// 01/02/2009 at 10:00, and what its run writes: its trace, and its result.
+std::string ExportUnDocument(std::string_view uid);
+std::string TraceUnDocument(std::string_view uid);
+std::string ResultatUnDocument(std::string_view uid);
+
 }  // namespace vellumcast
