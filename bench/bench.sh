@@ -114,6 +114,11 @@ for docs in 10000 100000; do
     ligne_vc "$etiquette" vellumcast
     options=-q serie "$nom" convertir
     options=-q ligne_vc "$etiquette" "vellumcast -q"
+    if [[ $ical != 0 ]]; then
+      # The same export kept in another zone: every date placed in its history.
+      options="-q --timezone Europe/London" serie "$nom" convertir
+      options="-q --timezone Europe/London" ligne_vc "$etiquette" "vc -q London"
+    fi
     if [[ $docs == 100000 && $ical != 0 ]]; then
       iconv -f ISO-8859-1 -t UTF-8 "$tmp/$nom/export.txt" >"$tmp/$nom/utf8.txt"
       options="--charset utf-8" export=utf8.txt serie "$nom" convertir
