@@ -214,5 +214,46 @@ TEST(FuseauxConversionTest, EveryLocalTimeFrom1970To2037ReadsBackAtTheInstantOfM
   for (const ZoneDuTableau& z : ZonesDuTableau()) VerifierZone(z);
 }
 
+// Instants written by hand from the zones' rules, as the examples
+// give them: the old French rules, a skipped and a repeated hour (RFC 5545's
+// choice), and zones east and west of UTC.
+TEST(FuseauxConversionTest, HandWrittenInstantsReadBackThroughLibical) {
+  if (BaseTzAbsente()) GTEST_SKIP() << "no tz database at " << kDossierTz;
+  struct Cas {
+    const char* zone;  // empty: the default France
+    const char* date;
+    const char* utc;
+  };
+  const Cas cas[] = {
+      {"", "15/07/2009 14:30:00", "20090715T123000Z"},
+      {"", "10/10/1990 10:00:00", "19901010T090000Z"},  // summer time ended in September
+      {"", "15/07/1974 10:00:00", "19740715T090000Z"},  // no summer time before 1976
+      {"", "15/07/1960 10:00:00", "19600715T090000Z"},
+      {"", "29/03/2009 02:30:00", "20090329T013000Z"},  // skipped: the offset before
+      {"", "25/10/2009 02:30:00", "20091025T003000Z"},  // repeated: the first
+      {"America/New_York", "15/01/2009 10:00:00", "20090115T150000Z"},
+      {"America/New_York", "15/07/2009 10:00:00", "20090715T140000Z"},
+      {"Europe/London", "15/07/2009 10:00:00", "20090715T090000Z"},
+      {"Asia/Kolkata", "15/01/2009 10:00:00", "20090115T043000Z"},
+      {"Australia/Lord_Howe", "15/01/2009 10:00:00", "20090114T230000Z"},
+  };
+  for (const Cas& c : cas) {
+    SCOPED_TRACE(std::string(c.zone) + " " + c.date);
+    Options options;
+    options.annee_limite = 9999;
+    std::string erreur;
+    if (*c.zone != 0) {
+      ASSERT_TRUE(Fuseau::Charger(c.zone, kDossierTz, &options.fuseau, &erreur)) << erreur;
+    }
+    const Produit p = Convertir(std::string("Subject:m\r\nSTARTDATETIME:") + c.date +
+                                    "\r\nApptUNID:A\r\n$UpdatedBy:me\r\n\r\nb\r\n\f\r\n",
+                                options);
+    const Lecture l = LireAvecLibical(p.ics);
+    ASSERT_TRUE(l.analyse);
+    ASSERT_EQ(l.evenements.size(), 1u);
+    EXPECT_EQ(l.evenements[0].instant_debut, c.utc);
+  }
+}
+
 }  // namespace
 }  // namespace vellumcast::interop
