@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "calendrier.h"
+#include "ecriture_dates.h"
 
 namespace vellumcast {
 
@@ -53,15 +54,6 @@ std::string Jour(const JourDeChangement& c) {
   return texte;
 }
 
-// yyyymmddThhmmss
-std::string DateHeure(int64_t locale) {
-  const HeureCivile h = HeureCivile::De(locale);
-  char texte[32];
-  std::snprintf(texte, sizeof texte, "%04d%02d%02dT%02d%02d%02d", h.annee, h.mois, h.jour, h.heure,
-                h.minute, h.seconde);
-  return texte;
-}
-
 // Why a change cannot be a yearly rule of one weekday of one month; empty
 // when it can.
 std::string Inexprimable(std::string_view tzid, const JourDeChangement& c) {
@@ -86,7 +78,7 @@ struct Passage {
 
 void Observance(std::string_view sorte, const Passage& p, std::vector<std::string>* l) {
   l->push_back("BEGIN:" + std::string(sorte));
-  l->push_back("DTSTART:" + DateHeure(p.debut));
+  l->push_back("DTSTART:" + ChiffresDate(HeureCivile::De(p.debut), false));
   if (p.changement != nullptr) {
     const int rang = p.changement->semaine == 5 ? -1 : p.changement->semaine;
     l->push_back("RRULE:FREQ=YEARLY;BYMONTH=" + std::to_string(p.changement->mois) + ";BYDAY=" +
